@@ -1,0 +1,159 @@
+#include "KTarvexController.h"
+
+#include "Trace.h"
+
+#include <cstring>
+
+namespace tarvex {
+
+KTarvexController::KTarvexController(ControllerProfile profile, Clock* clock)
+    : profile_(profile), clock_(clock ? clock : &SystemClock::Instance()) {
+    Trace("KTarvexController::KTarvexController");
+}
+
+KTarvexController::~KTarvexController() {
+    Trace("KTarvexController::~KTarvexController");
+    CloseTransport();
+}
+
+void KTarvexController::AttachTransport(std::unique_ptr<KWinTransport> transport) {
+    std::lock_guard lock(transactionMutex_);
+    transport_ = std::move(transport);
+}
+
+void KTarvexController::CloseTransport() {
+    std::lock_guard lock(transactionMutex_);
+    if (transport_) {
+        transport_->Close();
+        transport_.reset();
+    }
+}
+
+bool KTarvexController::HasTransport() const {
+    std::lock_guard lock(transactionMutex_);
+    return transport_ != nullptr;
+}
+
+void KTarvexController::SetLinkLostCallback(std::function<void()> callback) {
+    std::lock_guard lock(transactionMutex_);
+    linkLost_ = std::move(callback);
+}
+
+void KTarvexController::CountFailure() {
+    // 8-bit count: after 255 it starts again from 0.
+    const auto count = static_cast<std::uint8_t>(consecutiveFailures_.load() + 1);
+    consecutiveFailures_.store(count);
+    if (count > 5 && profile_.notifyLinkLost && linkLost_)
+        linkLost_();
+}
+
+bool KTarvexController::WriteCommand(KTarvexCommand& command) {
+    static constexpr const char* kWho = "KTarvexController::WriteCommand";
+    Trace("%s", kWho);
+    if (profile_.codecTrace && !KTarvexCommand::IsKnownCommand(command.GetHeader().cmdID))
+        Trace("[%s] Got unknown command", "KTarvexCommand::GetCommandLength");
+
+    std::uint8_t buffer[1024];
+    std::size_t size = sizeof buffer;
+    bool good = false;
+    if (!command.GetPacket(buffer, size)) {
+        Trace("[%s] Error generating packet from command", kWho);
+    } else {
+        Trace("Sending Packet with Len: %d", static_cast<int>(size));
+        transport_->SendByteList(buffer, size);
+
+        std::memset(buffer, 0, sizeof buffer);
+        bool timedOut = false;
+        try {
+            transport_->ReadByteList(buffer, kAckPacketSize);
+        } catch (const NoBytesToRead&) {
+            timedOut = true;
+        }
+        KTarvexCommand ack;
+        const auto& sent = command.GetHeader();
+        if (timedOut) {
+            Trace("[%s] Timed out reading ack/nak", kWho);
+        } else if (!ack.ProcessPacket(buffer, kAckPacketSize)) {
+            if (profile_.codecTrace)
+                Trace("[%s] CRC mismatch", "KTarvexCommand::ProcessPacket");
+            Trace("[%s] Invalid ack/nak packet received(crc)", kWho);
+        } else if (ack.GetHeader().cmdID == sent.cmdID &&
+                   ack.GetHeader().disposition == sent.disposition &&
+                   ack.GetHeader().seqnum == sent.seqnum) {
+            good = true;
+        } else {
+            const auto& got = ack.GetHeader();
+            Trace("[%s] Invalid ack/nak packet received(semantics) cmdID = %d disposition = %d "
+                  "seqnum = %d [Command] cmdID = %d disposition = %d seqnum = %d",
+                  kWho, got.cmdID, got.disposition, got.seqnum, sent.cmdID, sent.disposition,
+                  sent.seqnum);
+        }
+    }
+
+    if (good) {
+        consecutiveFailures_.store(0);
+        return true;
+    }
+    clock_->SleepMs(200);
+    transport_->Purge();
+    clock_->SleepMs(400);
+    CountFailure();
+    return false;
+}
+
+bool KTarvexController::ReadResponse(const KTarvexCommand& command, KTarvexCommand& response) {
+    std::uint8_t buffer[1024];
+    std::memset(buffer, 0, sizeof buffer);
+    const std::size_t count = std::size_t{command.GetResponseLength()} + kCrcSize;
+
+    bool good = false;
+    try {
+        transport_->ReadByteList(buffer, count);
+        if (!response.ProcessPacket(buffer, count)) {
+            if (profile_.codecTrace)
+                Trace("[%s] CRC mismatch", "KTarvexCommand::ProcessPacket");
+        } else {
+            const auto& got = response.GetHeader();
+            const auto& sent = command.GetHeader();
+            good = got.cmdID == sent.cmdID && got.disposition == kResponse &&
+                   got.seqnum == sent.seqnum && got.status == 0;
+        }
+    } catch (const NoBytesToRead&) {
+    }
+
+    if (good) {
+        consecutiveFailures_.store(0);
+        return true;
+    }
+    clock_->SleepMs(400);
+    CountFailure();
+    return false;
+}
+
+bool KTarvexController::ExecuteCommand(KTarvexCommand& command, KTarvexCommand& response) {
+    const std::uint64_t start = clock_->NowMs();
+    const int attempts = transportType_.load() == kTransportUdp ? 3 : 1;
+    bool written = false;
+    for (int attempt = 0; attempt < attempts && !written; ++attempt) {
+        written = WriteCommand(command);
+        if (!written)
+            clock_->SleepMs(100);
+    }
+    const bool result = written && ReadResponse(command, response);
+    if (profile_.exchangeTrace) {
+        Trace("[%s] cmdID = %d time = %d", "KTarvexController::ExecuteCommand",
+              command.GetHeader().cmdID, static_cast<int>(clock_->NowMs() - start));
+        Trace("[Sequence] Cmd SeqNum = %d, Rsp SeqNum = %d", command.GetHeader().seqnum,
+              response.GetHeader().seqnum);
+    }
+    return result;
+}
+
+bool KTarvexController::Exchange(KTarvexCommand& command, KTarvexCommand& response) {
+    std::lock_guard lock(transactionMutex_);
+    if (!transport_)
+        return false;
+    return ExecuteCommand(command, response);
+}
+
+} // namespace tarvex

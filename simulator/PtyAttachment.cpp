@@ -1,0 +1,84 @@
+#include "PtyAttachment.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarvex::sim {
+namespace {
+
+void WriteAll(int fd, const std::uint8_t* bytes, std::size_t count) {
+    while (count > 0) {
+        ssize_t n = ::write(fd, bytes, count);
+        if (n > 0) {
+            bytes += n;
+            count -= static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd pfd{fd, POLLOUT, 0};
+            ::poll(&pfd, 1, 100);
+        } else if (n < 0 && errno != EINTR) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
+PtyAttachment::PtyAttachment(SimLink& link, Clock& clock) : link_(link), clock_(clock) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0)
+        return;
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname(master_) == nullptr ||
+        ::pipe(wakePipe_) != 0) {
+        ::close(master_);
+        master_ = -1;
+        return;
+    }
+    slavePath_ = ptsname(master_);
+    // A raw line: no echo of the laser's replies back to it, no translation of bytes.
+    slaveKeeper_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios tio{};
+    if (slaveKeeper_ >= 0 && tcgetattr(slaveKeeper_, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(slaveKeeper_, TCSANOW, &tio);
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    thread_ = std::thread([this] { Run(); });
+}
+
+PtyAttachment::~PtyAttachment() {
+    if (thread_.joinable()) {
+        const char stop = 1;
+        (void)!::write(wakePipe_[1], &stop, 1);
+        thread_.join();
+    }
+    for (int fd : {master_, slaveKeeper_, wakePipe_[0], wakePipe_[1]})
+        if (fd >= 0)
+            ::close(fd);
+}
+
+void PtyAttachment::Run() {
+    std::uint8_t buffer[4096];
+    for (;;) {
+        pollfd fds[2] = {{master_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            return;
+        if (fds[1].revents != 0)
+            return;
+        if ((fds[0].revents & POLLIN) == 0)
+            continue;
+        ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n <= 0)
+            continue;
+        for (const auto& output : link_.OnStreamBytes(buffer, static_cast<std::size_t>(n))) {
+            if (output.delayMs > 0)
+                clock_.SleepMs(output.delayMs);
+            WriteAll(master_, output.bytes.data(), output.bytes.size());
+        }
+    }
+}
+
+} // namespace tarvex::sim

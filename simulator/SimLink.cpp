@@ -1,0 +1,160 @@
+#include "SimLink.h"
+
+#include "ByteOrder.h"
+#include "KTarvexCommand.h"
+
+#include <algorithm>
+
+namespace tarvex::sim {
+namespace {
+
+std::vector<std::uint8_t> BuildPacket(const PacketHeader& header, const std::uint8_t* payload,
+                                      std::size_t payloadSize) {
+    KTarvexCommand packet;
+    packet.GetHeader() = header;
+    std::copy_n(payload, std::min(payloadSize, kMaxPayloadSize), packet.GetData());
+    std::vector<std::uint8_t> bytes(kMaxWireSize);
+    std::size_t size = bytes.size();
+    packet.GetPacket(bytes.data(), size);
+    bytes.resize(size);
+    return bytes;
+}
+
+void Corrupt(std::vector<std::uint8_t>& bytes) {
+    if (!bytes.empty())
+        bytes[bytes.size() / 2] ^= 0x5A;
+}
+
+// Moves an intact packet to another sequence number, with a CRC that matches.
+void Resequence(std::vector<std::uint8_t>& bytes, int delta) {
+    KTarvexCommand packet;
+    packet.ProcessPacket(bytes.data(), bytes.size());
+    packet.GetHeader().seqnum = static_cast<std::uint16_t>(packet.GetHeader().seqnum + delta);
+    bytes = BuildPacket(packet.GetHeader(), packet.GetData(), bytes.size() - kAckPacketSize);
+}
+
+} // namespace
+
+SimLink::SimLink(SimLaser& laser, FaultInjector& faults) : laser_(laser), faults_(faults) {}
+
+SimLink::Stats SimLink::GetStats() const {
+    std::lock_guard lock(mutex_);
+    return stats_;
+}
+
+std::vector<SimOutput> SimLink::OnStreamBytes(const std::uint8_t* bytes, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    const std::uint64_t now = laser_.GetClock().NowMs();
+    if (!rx_.empty() && now - lastByteMs_ > kInterByteResetMs) {
+        stats_.framingErrors += rx_.size();
+        rx_.clear();
+    }
+    lastByteMs_ = now;
+    rx_.insert(rx_.end(), bytes, bytes + count);
+    std::vector<SimOutput> out;
+    DrainFrames(out);
+    return out;
+}
+
+void SimLink::DrainFrames(std::vector<SimOutput>& out) {
+    while (rx_.size() >= kHeaderSize) {
+        const std::size_t length = be::GetU16(rx_.data() + 8);
+        if (length < kHeaderSize || length > kMaxPacketLength) {
+            // No packet can start here: the receiver starts over.
+            stats_.framingErrors += rx_.size();
+            rx_.clear();
+            return;
+        }
+        if (rx_.size() < length + kCrcSize)
+            return;
+        auto produced = OnPacket(rx_.data(), length + kCrcSize);
+        rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(length + kCrcSize));
+        for (auto& item : produced)
+            out.push_back(std::move(item));
+    }
+}
+
+std::vector<SimOutput> SimLink::OnDatagram(const std::uint8_t* bytes, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    if (count < kAckPacketSize || count > kMaxWireSize ||
+        be::GetU16(bytes + 8) + kCrcSize != count) {
+        stats_.framingErrors += count;
+        return {};
+    }
+    return OnPacket(bytes, count);
+}
+
+std::vector<SimOutput> SimLink::OnPacket(const std::uint8_t* bytes, std::size_t count) {
+    KTarvexCommand command;
+    if (!command.ProcessPacket(bytes, count)) {
+        ++stats_.crcErrors;
+        return {};
+    }
+    ++stats_.packets;
+    const PacketHeader& in = command.GetHeader();
+    const FaultDecision fault = faults_.Next(in.cmdID);
+    if (fault.fault == Fault::Silent)
+        return {};
+
+    SimReply reply;
+    const bool lengthOk = in.length == KTarvexCommand::CommandLength(in.cmdID);
+    if (fault.fault == Fault::Nak || !lengthOk) {
+        reply.nak = true;
+    } else {
+        SimRequest request{
+            in.cmdID, in.disposition, in.seqnum,
+            std::span<const std::uint8_t>(command.GetData(), count - kAckPacketSize)};
+        reply = laser_.Process(request);
+    }
+
+    PacketHeader ackHeader{0,         in.cmdID, in.disposition,
+                           in.seqnum, 0,        static_cast<std::uint16_t>(kHeaderSize)};
+    if (reply.nak)
+        ackHeader.disposition |= kNakBit;
+    std::vector<std::uint8_t> ack = BuildPacket(ackHeader, nullptr, 0);
+    std::vector<SimOutput> out;
+    if (fault.fault == Fault::StaleDuplicate) {
+        out.push_back({lastAck_.empty() ? ack : lastAck_, 0});
+        if (lastAck_.empty())
+            Resequence(out.back().bytes, -1);
+    }
+    lastAck_ = ack;
+    if (reply.nak) {
+        ++stats_.naks;
+        out.push_back({std::move(ack), 0});
+        return out;
+    }
+
+    const std::uint16_t responseLength = KTarvexCommand::ResponseLength(in.cmdID);
+    reply.payload.resize(responseLength - kHeaderSize, 0);
+    PacketHeader responseHeader{0, in.cmdID, kResponse, in.seqnum, reply.status, responseLength};
+    if (fault.fault == Fault::StatusNonZero)
+        responseHeader.status = 1;
+    std::vector<std::uint8_t> response =
+        BuildPacket(responseHeader, reply.payload.data(), reply.payload.size());
+
+    switch (fault.fault) {
+    case Fault::CorruptAck:
+        Corrupt(ack);
+        break;
+    case Fault::CorruptResponse:
+        Corrupt(response);
+        break;
+    case Fault::AckWrongSequence:
+        Resequence(ack, 1);
+        break;
+    case Fault::ResponseWrongSequence:
+        Resequence(response, 1);
+        break;
+    default:
+        break;
+    }
+    const std::uint32_t delay = fault.fault == Fault::Delay ? fault.delayMs : 0;
+    if (fault.fault != Fault::DropAck)
+        out.push_back({std::move(ack), delay});
+    if (fault.fault != Fault::DropResponse)
+        out.push_back({std::move(response), delay});
+    return out;
+}
+
+} // namespace tarvex::sim

@@ -1,0 +1,265 @@
+// The command exchange against the simulated laser in process, on simulated time: every way a
+// reply can go wrong must be rejected, counted and recovered from.
+#include "ByteOrder.h"
+#include "support/SimRig.h"
+#include "support/TraceCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvex;
+using namespace tarvex::test;
+using sim::Fault;
+using Style = sim::InProcessTransport::Style;
+
+namespace {
+
+constexpr std::uint16_t kStatusMask = 3;
+constexpr std::uint16_t kSysInfo = 4;
+
+using Waits = std::vector<std::uint32_t>;
+const Waits kFailedWrite = {200, 400, 100};
+const Waits kFailedRead = {400};
+
+} // namespace
+
+TEST(Exchange, GoodReplyLoadsTheResponse) {
+    SimRig rig;
+    rig.laser.SetStatusMask(0x1407);
+    TraceCapture trace;
+    KTarvexCommand command(kStatusMask, kRead);
+    KTarvexCommand response;
+    ASSERT_TRUE(rig.controller->Exchange(command, response));
+    EXPECT_EQ(response.GetHeader().disposition, kResponse);
+    EXPECT_EQ(response.GetHeader().seqnum, command.GetHeader().seqnum);
+    EXPECT_EQ(be::GetU32(response.GetData()), 0x1407u);
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    EXPECT_TRUE(rig.clock.Sleeps().empty());
+    EXPECT_TRUE(trace.Contains("KTarvexController::WriteCommand"));
+    EXPECT_TRUE(trace.Contains("Sending Packet with Len: 20"));
+    EXPECT_TRUE(trace.Contains("[KTarvexController::ExecuteCommand] cmdID = 3 time = 0"));
+    const std::string sequence =
+        "[Sequence] Cmd SeqNum = " + std::to_string(command.GetHeader().seqnum) +
+        ", Rsp SeqNum = " + std::to_string(command.GetHeader().seqnum);
+    EXPECT_TRUE(trace.Contains(sequence));
+}
+
+TEST(Exchange, WithoutTransportFailsAtOnce) {
+    KTarvexController controller(ControllerProfile::Panel(), nullptr);
+    KTarvexCommand command(kStatusMask, kRead), response;
+    EXPECT_FALSE(controller.Exchange(command, response));
+}
+
+// Each spoiled ack/nak fails the write attempt with the purge and its waits; the next command
+// goes through and resets the count.
+struct AckFault {
+    Fault fault;
+    const char* trace;
+};
+void PrintTo(const AckFault& param, std::ostream* os) {
+    *os << FaultName(param.fault);
+}
+
+class AckFaults : public ::testing::TestWithParam<AckFault> {};
+
+TEST_P(AckFaults, AreRejectedCountedAndRecoveredFrom) {
+    SimRig rig;
+    TraceCapture trace;
+    rig.InjectNext(GetParam().fault);
+    EXPECT_FALSE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
+    EXPECT_EQ(rig.clock.Sleeps(), kFailedWrite);
+    EXPECT_TRUE(trace.Contains(GetParam().trace)) << FaultName(GetParam().fault);
+
+    // The purge left nothing behind that the next exchange could mistake for its reply.
+    rig.clock.ClearSleeps();
+    EXPECT_TRUE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    EXPECT_TRUE(rig.clock.Sleeps().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, AckFaults,
+    ::testing::Values(
+        AckFault{Fault::Silent, "[KTarvexController::WriteCommand] Timed out reading ack/nak"},
+        AckFault{Fault::CorruptAck,
+                 "[KTarvexController::WriteCommand] Invalid ack/nak packet received(crc)"},
+        AckFault{Fault::Nak, "Invalid ack/nak packet received(semantics)"},
+        AckFault{Fault::AckWrongSequence, "Invalid ack/nak packet received(semantics)"},
+        AckFault{Fault::StaleDuplicate, "Invalid ack/nak packet received(semantics)"},
+        // Without its ack the response's first twelve bytes are read as one.
+        AckFault{Fault::DropAck, "Invalid ack/nak packet received"}),
+    [](const ::testing::TestParamInfo<AckFault>& param) {
+        std::string name = FaultName(param.param.fault);
+        std::erase(name, '-');
+        return name;
+    });
+
+TEST(Exchange, NakFailsWithoutReadingAResponseOrExecuting) {
+    SimRig rig;
+    TraceCapture trace;
+    rig.InjectNext(Fault::Nak);
+    KTarvexCommand command(kSysInfo, kRead), response;
+    EXPECT_FALSE(rig.controller->Exchange(command, response));
+    EXPECT_EQ(rig.laser.Executed(kSysInfo), 0u);
+    const std::string expected =
+        "[KTarvexController::WriteCommand] Invalid ack/nak packet received(semantics) cmdID = 4 "
+        "disposition = 129 seqnum = " +
+        std::to_string(command.GetHeader().seqnum) +
+        " [Command] cmdID = 4 disposition = 1 seqnum = " +
+        std::to_string(command.GetHeader().seqnum);
+    EXPECT_TRUE(trace.Contains(expected));
+}
+
+class ResponseFaults : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(ResponseFaults, FailTheExchangeAfterOneWaitWithoutPurging) {
+    SimRig rig;
+    TraceCapture trace;
+    rig.InjectNext(GetParam());
+    EXPECT_FALSE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
+    EXPECT_EQ(rig.clock.Sleeps(), kFailedRead);
+    // No trace names the cause, apart from the codec's own CRC line.
+    EXPECT_FALSE(trace.Contains("Invalid ack/nak"));
+    EXPECT_FALSE(trace.Contains("Timed out"));
+
+    rig.clock.ClearSleeps();
+    EXPECT_TRUE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ResponseFaults,
+                         ::testing::Values(Fault::DropResponse, Fault::CorruptResponse,
+                                           Fault::ResponseWrongSequence, Fault::StatusNonZero),
+                         [](const ::testing::TestParamInfo<Fault>& param) {
+                             std::string name = FaultName(param.param);
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST(Exchange, CorruptResponseIsReportedByTheCodecInThePanelOnly) {
+    for (bool panel : {true, false}) {
+        SimRig rig(panel ? ControllerProfile::Panel() : ControllerProfile::Sdk());
+        TraceCapture trace;
+        rig.InjectNext(Fault::CorruptResponse);
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+        EXPECT_EQ(trace.Contains("[KTarvexCommand::ProcessPacket] CRC mismatch"), panel);
+    }
+}
+
+TEST(Exchange, LateReplyIsRejectedAndDoesNotPoisonTheNextCommand) {
+    SimRig rig;
+    rig.transport->SetTimeouts(1000, 0);
+    rig.InjectNext(Fault::Delay, 1, 1500);
+    EXPECT_FALSE(rig.Exchange(kStatusMask));
+    // The late ack and response arrive during the waits after the failed read and are purged
+    // or read as garbage; either way the following exchange must succeed on its own.
+    bool recovered = rig.Exchange(kStatusMask) || rig.Exchange(kStatusMask);
+    EXPECT_TRUE(recovered);
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+}
+
+TEST(Exchange, UdpRetriesTheWriteAndSucceedsOnTheThirdAttempt) {
+    SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
+    rig.InjectNext(Fault::Silent, 2);
+    int failuresSeen = 0;
+    rig.controller->SetLinkLostCallback([&] { ++failuresSeen; });
+    KTarvexCommand command(kStatusMask, kRead), response;
+    ASSERT_TRUE(rig.controller->Exchange(command, response));
+    // The same bytes went out three times.
+    ASSERT_EQ(rig.transport->Sent().size(), 3u);
+    EXPECT_EQ(rig.transport->Sent()[0], rig.transport->Sent()[2]);
+    EXPECT_EQ(rig.clock.Sleeps(), (Waits{200, 400, 100, 200, 400, 100}));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    EXPECT_EQ(failuresSeen, 0);
+}
+
+TEST(Exchange, UdpDatagramOfTheWrongSizeIsLost) {
+    SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
+    // Without its ack the 20-byte response is read where 12 bytes are expected.
+    rig.InjectNext(Fault::DropAck);
+    EXPECT_TRUE(rig.Exchange(kStatusMask)); // the second attempt gets a proper reply
+    EXPECT_EQ(rig.transport->Sent().size(), 2u);
+}
+
+TEST(Exchange, UdpStaleDuplicateIsDrainedBeforeTheRetry) {
+    SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
+    ASSERT_TRUE(rig.Exchange(kStatusMask));
+    rig.InjectNext(Fault::StaleDuplicate);
+    EXPECT_TRUE(rig.Exchange(kStatusMask));
+    // Nothing is left queued: the following commands take one attempt each.
+    const std::size_t sentBefore = rig.transport->Sent().size();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.transport->Sent().size(), sentBefore + 3);
+}
+
+TEST(LinkLoss, IsSignalledOnTheSixthConsecutiveFailureAndEveryOneAfter) {
+    SimRig rig;
+    std::vector<int> signalledAt;
+    int attempt = 0;
+    rig.controller->SetLinkLostCallback([&] { signalledAt.push_back(attempt); });
+    rig.InjectNext(Fault::Silent, 7);
+    for (attempt = 1; attempt <= 7; ++attempt)
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(signalledAt, (std::vector<int>{6, 7}));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 7);
+
+    // One good exchange resets the count.
+    EXPECT_TRUE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    rig.InjectNext(Fault::Silent, 5);
+    for (int i = 0; i < 5; ++i)
+        rig.Exchange(kStatusMask);
+    EXPECT_EQ(signalledAt.size(), 2u);
+}
+
+TEST(LinkLoss, GoodAcksKeepResetTheCountWhileResponsesFail) {
+    // A laser that acknowledges but answers every command with a bad status is not a lost
+    // link: each good ack/nak starts the count again.
+    SimRig rig;
+    int signals = 0;
+    rig.controller->SetLinkLostCallback([&] { ++signals; });
+    rig.InjectNext(Fault::Silent, 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+    rig.InjectNext(Fault::StatusNonZero, 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
+    EXPECT_EQ(signals, 0);
+}
+
+TEST(LinkLoss, FailureCountIsEightBitsWide) {
+    SimRig rig(ControllerProfile::Sdk());
+    rig.InjectNext(Fault::Nak, 256);
+    for (int i = 0; i < 256; ++i)
+        rig.Exchange(kStatusMask);
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    rig.InjectNext(Fault::Nak, 1);
+    rig.Exchange(kStatusMask);
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
+}
+
+TEST(SdkProfile, CountsFailuresButRaisesNothing) {
+    SimRig rig(ControllerProfile::Sdk(), Style::StreamShort);
+    int signals = 0;
+    rig.controller->SetLinkLostCallback([&] { ++signals; });
+    TraceCapture trace;
+    rig.InjectNext(Fault::Silent, 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+    EXPECT_EQ(signals, 0);
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 6);
+    // A short read reaches the checks as zeros, which pass the CRC and fail the semantics.
+    EXPECT_EQ(trace.Count("Invalid ack/nak packet received(semantics) cmdID = 0"), 6u);
+    EXPECT_FALSE(trace.Contains("Timed out reading ack/nak"));
+    EXPECT_FALSE(trace.Contains("[Sequence]"));
+    EXPECT_TRUE(rig.Exchange(kStatusMask));
+}
+
+namespace tarvex::sim {
+void PrintTo(Fault fault, std::ostream* os) {
+    *os << FaultName(fault);
+}
+} // namespace tarvex::sim
