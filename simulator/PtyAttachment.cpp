@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace tarvex::sim {
 namespace {
 
@@ -73,11 +75,18 @@ void PtyAttachment::Run() {
         ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n <= 0)
             continue;
+        // Replies go out in one write, so that the host finds them together, as it would from
+        // a controller that answers at line speed.
+        std::vector<std::uint8_t> burst;
         for (const auto& output : link_.OnStreamBytes(buffer, static_cast<std::size_t>(n))) {
-            if (output.delayMs > 0)
+            if (output.delayMs > 0) {
+                WriteAll(master_, burst.data(), burst.size());
+                burst.clear();
                 clock_.SleepMs(output.delayMs);
-            WriteAll(master_, output.bytes.data(), output.bytes.size());
+            }
+            burst.insert(burst.end(), output.bytes.begin(), output.bytes.end());
         }
+        WriteAll(master_, burst.data(), burst.size());
     }
 }
 
