@@ -106,10 +106,10 @@ TEST(PseudoTerminal, ExchangesAndLoadsTheReply) {
 TEST(PseudoTerminal, EveryFaultIsRejectedCountedAndRecoveredFrom) {
     PtyRig rig;
     rig.port->SetTimeouts(kShortTimeoutMs, 0);
-    for (Fault fault : {Fault::Silent, Fault::DropAck, Fault::DropResponse, Fault::CorruptAck,
-                        Fault::CorruptResponse, Fault::Nak, Fault::AckWrongSequence,
-                        Fault::ResponseWrongSequence, Fault::StaleDuplicate,
-                        Fault::StatusNonZero}) {
+    for (Fault fault :
+         {Fault::Silent, Fault::DropAck, Fault::DropResponse, Fault::CorruptAck,
+          Fault::CorruptResponse, Fault::Nak, Fault::AckWrongSequence, Fault::ResponseWrongSequence,
+          Fault::StaleDuplicate, Fault::StatusNonZero}) {
         rig.Inject(fault);
         EXPECT_FALSE(rig.Exchange()) << sim::FaultName(fault);
         EXPECT_EQ(rig.controller.ConsecutiveFailures(), 1) << sim::FaultName(fault);

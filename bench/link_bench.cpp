@@ -1,0 +1,262 @@
+// Cost of one ReadStatusMask exchange (20-byte command, 12-byte ack, 20-byte response) on each
+// channel, beside a raw round trip of the same byte counts on the same channel with no protocol
+// code at either end. The ratio of the two is the host's protocol overhead.
+#include "Clock.h"
+#include "FaultInjector.h"
+#include "InProcessTransport.h"
+#include "KTarvexController.h"
+#include "KWinComPort.h"
+#include "KWinUDP.h"
+#include "PtyAttachment.h"
+#include "SimLaser.h"
+#include "SimLink.h"
+#include "UdpAttachment.h"
+#include "platform/SerialDevice.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <deque>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace tarvex;
+
+namespace {
+
+constexpr std::uint16_t kStatusMask = 3;
+constexpr std::size_t kCommandBytes = 20;
+constexpr std::size_t kReplyBytes = 12 + 20;
+constexpr std::uint32_t kLaserAddress = 0x7F000002;
+constexpr std::uint32_t kHostAddress = 0x7F000001;
+
+struct Laser {
+    sim::SimLaser model{SystemClock::Instance()};
+    sim::FaultInjector faults;
+    sim::SimLink link{model, faults};
+};
+
+bool ExchangeStatusMask(KTarvexController& controller) {
+    KTarvexCommand command(kStatusMask, kRead), response;
+    return controller.Exchange(command, response);
+}
+
+// --- In process ---------------------------------------------------------------------------
+
+void InProcessProtocol(benchmark::State& state) {
+    ManualClock clock;
+    sim::SimLaser model(clock);
+    sim::FaultInjector faults;
+    sim::SimLink link(model, faults);
+    KTarvexController controller(ControllerProfile::Sdk(), &clock);
+    controller.AttachTransport(std::make_unique<sim::InProcessTransport>(link, clock));
+    for (auto _ : state)
+        if (!ExchangeStatusMask(controller))
+            state.SkipWithError("exchange failed");
+}
+
+void InProcessRaw(benchmark::State& state) {
+    // The same bytes through the same kind of queue, with no packet work.
+    std::deque<std::vector<std::uint8_t>> queue;
+    std::uint8_t command[kCommandBytes] = {};
+    std::uint8_t reply[kReplyBytes] = {};
+    for (auto _ : state) {
+        queue.emplace_back(command, command + kCommandBytes);
+        std::vector<std::uint8_t> in = std::move(queue.front());
+        queue.pop_front();
+        queue.emplace_back(reply, reply + kReplyBytes);
+        std::vector<std::uint8_t> out = std::move(queue.front());
+        queue.pop_front();
+        benchmark::DoNotOptimize(in.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+// --- Pseudo-terminal ------------------------------------------------------------------------
+
+void PtyProtocol(benchmark::State& state) {
+    Laser laser;
+    sim::PtyAttachment pty(laser.link, SystemClock::Instance());
+    KTarvexController controller(ControllerProfile::Sdk());
+    auto port = std::make_unique<KWinComPort>();
+    if (port->Open(pty.SlavePath(), 921600, 'N', 8, 1, true, true) != 0) {
+        state.SkipWithError("cannot open the pseudo-terminal");
+        return;
+    }
+    port->SetTimeouts(2000, 0);
+    controller.AttachTransport(std::move(port));
+    for (auto _ : state)
+        if (!ExchangeStatusMask(controller))
+            state.SkipWithError("exchange failed");
+}
+
+// A peer that answers every 20 bytes with 32, knowing nothing of packets.
+class RawPtyPeer {
+public:
+    RawPtyPeer() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(master_);
+        unlockpt(master_);
+        path_ = ptsname(master_);
+        keeper_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+        termios tio{};
+        tcgetattr(keeper_, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(keeper_, TCSANOW, &tio);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~RawPtyPeer() {
+        stop_ = true;
+        thread_.join();
+        ::close(keeper_);
+        ::close(master_);
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    void Run() {
+        std::uint8_t in[256];
+        std::uint8_t reply[kReplyBytes] = {};
+        std::size_t have = 0;
+        while (!stop_) {
+            pollfd pfd{master_, POLLIN, 0};
+            if (::poll(&pfd, 1, 20) <= 0)
+                continue;
+            ssize_t n = ::read(master_, in, sizeof in);
+            if (n <= 0)
+                continue;
+            have += static_cast<std::size_t>(n);
+            while (have >= kCommandBytes) {
+                have -= kCommandBytes;
+                (void)!::write(master_, reply, sizeof reply);
+            }
+        }
+    }
+    int master_ = -1;
+    int keeper_ = -1;
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+void PtyRaw(benchmark::State& state) {
+    RawPtyPeer peer;
+    auto device = OpenSerialDevice(peer.Path());
+    if (!device) {
+        state.SkipWithError("cannot open the pseudo-terminal");
+        return;
+    }
+    std::uint8_t command[kCommandBytes] = {};
+    std::uint8_t reply[kReplyBytes];
+    for (auto _ : state) {
+        device->Write(command, sizeof command, 0);
+        if (device->Read(reply, 12, {2000, 2000, 0}) != 12 ||
+            device->Read(reply + 12, 20, {2000, 2000, 0}) != 20)
+            state.SkipWithError("raw read timed out");
+    }
+}
+
+// --- UDP loopback ---------------------------------------------------------------------------
+
+void UdpProtocol(benchmark::State& state) {
+    Laser laser;
+    sim::UdpAttachment endpoint(laser.link, SystemClock::Instance(), kLaserAddress, 0);
+    KTarvexController controller(ControllerProfile::Sdk());
+    controller.SetTransportType(kTransportUdp);
+    auto socket = std::make_unique<KWinUDP>();
+    if (!endpoint.IsOpen() || socket->Open(kLaserAddress, endpoint.Port(), kHostAddress) != 0) {
+        state.SkipWithError("cannot bind the loopback ports");
+        return;
+    }
+    socket->SetTimeouts(2000, 0);
+    controller.AttachTransport(std::move(socket));
+    for (auto _ : state)
+        if (!ExchangeStatusMask(controller))
+            state.SkipWithError("exchange failed");
+}
+
+void UdpRaw(benchmark::State& state) {
+    auto peer = OpenUdpSocket(kLaserAddress, 0);
+    auto host = peer ? OpenUdpSocket(kHostAddress, peer->LocalPort()) : nullptr;
+    if (!host) {
+        state.SkipWithError("cannot bind the loopback ports");
+        return;
+    }
+    std::atomic<bool> stop{false};
+    std::thread responder([&] {
+        std::uint8_t buffer[64];
+        std::uint8_t ack[12] = {}, response[20] = {};
+        while (!stop) {
+            UdpSocket::Datagram datagram;
+            if (!peer->Receive(buffer, sizeof buffer, 20, datagram))
+                continue;
+            peer->SendTo(datagram.fromAddress, datagram.fromPort, ack, sizeof ack);
+            peer->SendTo(datagram.fromAddress, datagram.fromPort, response, sizeof response);
+        }
+    });
+    std::uint8_t command[kCommandBytes] = {};
+    std::uint8_t reply[32];
+    for (auto _ : state) {
+        UdpSocket::Datagram datagram;
+        host->SendTo(kLaserAddress, peer->LocalPort(), command, sizeof command);
+        if (!host->Receive(reply, 12, 2000, datagram) || !host->Receive(reply, 20, 2000, datagram))
+            state.SkipWithError("raw read timed out");
+    }
+    stop = true;
+    responder.join();
+}
+
+// Prints each channel's protocol time against its raw reference once all have run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nExchange time against the raw round trip of the same bytes:\n");
+        for (const char* channel : {"InProcess", "Pty", "Udp"}) {
+            auto protocol = Find(std::string(channel) + "Protocol");
+            auto raw = Find(std::string(channel) + "Raw");
+            if (protocol > 0 && raw > 0)
+                std::printf("  %-10s %10.2f us vs %10.2f us raw  ratio %.2f\n", channel,
+                            protocol / 1000.0, raw / 1000.0, protocol / raw);
+        }
+    }
+
+private:
+    double Find(const std::string& prefix) const {
+        for (const auto& [name, time] : times_)
+            if (name.rfind(prefix, 0) == 0)
+                return time;
+        return 0;
+    }
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+BENCHMARK(InProcessProtocol);
+BENCHMARK(InProcessRaw);
+BENCHMARK(PtyProtocol)->UseRealTime();
+BENCHMARK(PtyRaw)->UseRealTime();
+BENCHMARK(UdpProtocol)->UseRealTime();
+BENCHMARK(UdpRaw)->UseRealTime();
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

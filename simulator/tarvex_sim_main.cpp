@@ -1,0 +1,200 @@
+// tarvex-sim: the simulated laser on a pseudo-terminal and/or a UDP port, in real time.
+//
+//   tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... [--seed N]
+//
+// A fault SPEC is NAME[,cmd=ID][,count=N|,rate=R][,delay=MS], NAME one of the fault names
+// ("drop-ack", "silent", ...). Lines on standard input control the laser while it runs:
+//   fault SPEC      add a fault rule
+//   clear-faults    remove all fault rules
+//   status HEX      set the status mask
+//   quit            stop
+// Without input (end of file) it runs until interrupted.
+#include "FaultInjector.h"
+#include "PtyAttachment.h"
+#include "SimLaser.h"
+#include "SimLink.h"
+#include "UdpAttachment.h"
+#include "platform/UdpSocket.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <pthread.h>
+#include <unistd.h>
+
+using namespace tarvex;
+
+namespace {
+
+std::optional<sim::FaultRule> ParseFaultSpec(const std::string& spec) {
+    std::stringstream parts(spec);
+    std::string item;
+    std::getline(parts, item, ',');
+    auto fault = sim::ParseFault(item);
+    if (!fault)
+        return std::nullopt;
+    sim::FaultRule rule;
+    rule.fault = *fault;
+    while (std::getline(parts, item, ',')) {
+        auto eq = item.find('=');
+        if (eq == std::string::npos)
+            return std::nullopt;
+        std::string key = item.substr(0, eq);
+        std::string value = item.substr(eq + 1);
+        char* end = nullptr;
+        double number = std::strtod(value.c_str(), &end);
+        if (end == value.c_str() || *end != '\0')
+            return std::nullopt;
+        if (key == "cmd")
+            rule.cmdID = static_cast<std::uint16_t>(number);
+        else if (key == "count")
+            rule.count = static_cast<int>(number);
+        else if (key == "rate")
+            rule.rate = number;
+        else if (key == "delay")
+            rule.delayMs = static_cast<std::uint32_t>(number);
+        else
+            return std::nullopt;
+    }
+    return rule;
+}
+
+bool ParseEndpoint(const std::string& text, std::uint32_t& address, std::uint16_t& port) {
+    std::string portText = text;
+    auto colon = text.rfind(':');
+    if (colon != std::string::npos) {
+        if (!ParseIpv4(text.substr(0, colon).c_str(), address))
+            return false;
+        portText = text.substr(colon + 1);
+    }
+    char* end = nullptr;
+    long value = std::strtol(portText.c_str(), &end, 10);
+    if (end == portText.c_str() || *end != '\0' || value < 0 || value > 65535)
+        return false;
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+// Applies one control line; false for "quit".
+bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& faults) {
+    std::stringstream words(line);
+    std::string verb, argument;
+    words >> verb >> argument;
+    if (verb == "quit") {
+        return false;
+    } else if (verb == "fault") {
+        if (auto rule = ParseFaultSpec(argument))
+            faults.Add(*rule);
+        else
+            std::fprintf(stderr, "tarvex-sim: bad fault spec '%s'\n", argument.c_str());
+    } else if (verb == "clear-faults") {
+        faults.Clear();
+    } else if (verb == "status") {
+        laser.SetStatusMask(
+            static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 16)));
+    } else if (!verb.empty()) {
+        std::fprintf(stderr, "tarvex-sim: unknown command '%s'\n", verb.c_str());
+    }
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... "
+                         "[--seed N]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool wantPty = false;
+    bool wantUdp = false;
+    std::uint32_t udpAddress = 0x7F000001;
+    std::uint16_t udpPort = 0;
+    std::uint32_t seed = 1;
+    std::vector<sim::FaultRule> rules;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (arg == "--pty") {
+            wantPty = true;
+        } else if (arg == "--udp") {
+            const char* value = next();
+            if (!value || !ParseEndpoint(value, udpAddress, udpPort))
+                return Usage();
+            wantUdp = true;
+        } else if (arg == "--fault") {
+            const char* value = next();
+            auto rule = value ? ParseFaultSpec(value) : std::nullopt;
+            if (!rule)
+                return Usage();
+            rules.push_back(*rule);
+        } else if (arg == "--seed") {
+            const char* value = next();
+            if (!value)
+                return Usage();
+            seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+        } else {
+            return Usage();
+        }
+    }
+    if (!wantPty && !wantUdp)
+        wantPty = true;
+
+    // Interrupts are taken by sigwait below, not by the link threads.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    sim::SimLaser laser(SystemClock::Instance());
+    sim::FaultInjector faults(seed);
+    for (const auto& rule : rules)
+        faults.Add(rule);
+    sim::SimLink link(laser, faults);
+
+    std::unique_ptr<sim::PtyAttachment> pty;
+    std::unique_ptr<sim::UdpAttachment> udp;
+    if (wantPty) {
+        pty = std::make_unique<sim::PtyAttachment>(link, SystemClock::Instance());
+        if (!pty->IsOpen()) {
+            std::fprintf(stderr, "tarvex-sim: cannot create a pseudo-terminal\n");
+            return 1;
+        }
+        std::printf("pty: %s\n", pty->SlavePath().c_str());
+    }
+    if (wantUdp) {
+        udp = std::make_unique<sim::UdpAttachment>(link, SystemClock::Instance(), udpAddress,
+                                                   udpPort);
+        if (!udp->IsOpen()) {
+            std::fprintf(stderr, "tarvex-sim: cannot bind the UDP port\n");
+            return 1;
+        }
+        std::printf("udp: %u.%u.%u.%u:%u\n", udpAddress >> 24, (udpAddress >> 16) & 0xFF,
+                    (udpAddress >> 8) & 0xFF, udpAddress & 0xFF, udp->Port());
+    }
+    std::fflush(stdout);
+
+    std::thread input([&] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            if (!Control(line, laser, faults)) {
+                kill(getpid(), SIGTERM);
+                return;
+            }
+        }
+    });
+    input.detach();
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    return 0;
+}
