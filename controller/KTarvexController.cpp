@@ -149,6 +149,31 @@ bool KTarvexController::ExecuteCommand(KTarvexCommand& command, KTarvexCommand& 
     return result;
 }
 
+void KTarvexController::SetTransportTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
+    std::lock_guard lock(transactionMutex_);
+    if (transport_)
+        transport_->SetTimeouts(readMs, writeMs);
+}
+
+ScanStatus KTarvexController::GetScanStatus() const {
+    return ReadCache([](const LaserCache& c) {
+        ScanStatus s;
+        s.scanInProgress = (c.status.mask & status::kScanInProgress) != 0;
+        s.statusBit7 = (c.status.mask & status::kBit7) != 0;
+        s.curScanNum = c.progress.cur_scan_num;
+        s.scanPercent = c.progress.scan_percent;
+        s.currentWw = c.light.current_ww;
+        s.unit = c.light.unit;
+        const std::uint8_t bits = c.progress.indicator;
+        s.adjustingTemperature = (bits & progress::kAdjustingTemperature) != 0;
+        s.adjustingWavelength = (bits & progress::kAdjustingWavelength) != 0;
+        s.safetyTimerActive = (bits & progress::kSafetyTimer) != 0;
+        s.scanActive = (bits & progress::kScanActive) != 0 &&
+                       (bits & progress::kCancelsScanActive) == 0;
+        return s;
+    });
+}
+
 bool KTarvexController::Exchange(KTarvexCommand& command, KTarvexCommand& response) {
     std::lock_guard lock(transactionMutex_);
     if (!transport_)
