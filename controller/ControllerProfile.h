@@ -13,13 +13,20 @@ struct ControllerProfile {
     bool notifyLinkLost = true;
     // Hold the transaction lock across the whole wait for the armed bit to clear after a disarm.
     bool disarmWaitHoldsLock = true;
+    // Hold the transaction lock across the per-QCL loops of the diagnostic reads (test QCL
+    // info, TEC measurements, encoders) instead of taking it per QCL.
+    bool diagnosticLoopsHoldLock = true;
+    // The refresh's own trace lines (result and duration).
+    bool refreshTrace = true;
 
     static constexpr ControllerProfile Panel() { return {}; }
     static constexpr ControllerProfile Sdk() {
         return {.codecTrace = false,
                 .exchangeTrace = false,
                 .notifyLinkLost = false,
-                .disarmWaitHoldsLock = false};
+                .disarmWaitHoldsLock = false,
+                .diagnosticLoopsHoldLock = false,
+                .refreshTrace = false};
     }
 };
 

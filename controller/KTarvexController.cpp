@@ -168,8 +168,8 @@ ScanStatus KTarvexController::GetScanStatus() const {
         s.adjustingTemperature = (bits & progress::kAdjustingTemperature) != 0;
         s.adjustingWavelength = (bits & progress::kAdjustingWavelength) != 0;
         s.safetyTimerActive = (bits & progress::kSafetyTimer) != 0;
-        s.scanActive = (bits & progress::kScanActive) != 0 &&
-                       (bits & progress::kCancelsScanActive) == 0;
+        s.scanActive =
+            (bits & progress::kScanActive) != 0 && (bits & progress::kCancelsScanActive) == 0;
         return s;
     });
 }

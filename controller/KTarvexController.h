@@ -327,6 +327,24 @@ protected:
 private:
     void CountFailure();
 
+    // One exchange of a record-shaped command: sends `request` encoded in wire order and, on
+    // success, decodes the reply into `reply`. The caller stores the reply in the cache.
+    template <typename Record>
+    bool ExchangeRecord(std::uint16_t cmdID, std::uint8_t disposition, const Record& request,
+                        Record& reply) {
+        KTarvexCommand command(cmdID, disposition);
+        wire::Encode(request, command.GetData());
+        KTarvexCommand response;
+        if (!Exchange(command, response))
+            return false;
+        wire::Decode(response.GetData(), reply);
+        return true;
+    }
+    // A record read whose request carries only zeros.
+    template <typename Record> bool ReadRecord(std::uint16_t cmdID, Record& reply) {
+        return ExchangeRecord(cmdID, kRead, Record{}, reply);
+    }
+
     const ControllerProfile profile_;
     Clock* clock_;
 

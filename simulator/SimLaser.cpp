@@ -1,34 +1,40 @@
 #include "SimLaser.h"
 
-#include "ByteOrder.h"
 #include "KTarvexCommand.h"
 
 namespace tarvex::sim {
 
-namespace {
-constexpr std::uint32_t kInterlock = 0x1;
-constexpr std::uint32_t kKeySwitch = 0x2;
-constexpr std::uint32_t kTecsAtTemperature = 0x4;
-} // namespace
-
-SimLaser::SimLaser(Clock& clock)
-    : clock_(clock), statusMask_(kInterlock | kKeySwitch | kTecsAtTemperature) {
-    RegisterHandlers();
+SimLaser::SimLaser(Clock& clock, LaserProfile profile)
+    : clock_(clock), profile_(std::move(profile)) {
+    InitializeState();
+    RegisterIdentityHandlers();
+    RegisterStatusHandlers();
+    RegisterLaserHandlers();
+    RegisterScanHandlers();
+    RegisterSavedStateHandlers();
+    RegisterDiagnosticHandlers();
+    RegisterConfigHandlers();
+    RegisterFirmwareUpdateHandlers();
 }
 
 SimLaser::~SimLaser() = default;
 
-void SimLaser::RegisterHandlers() {
-    // ReadInfoSysInfo: supported interface, sysInfo, four bytes of firmware detail.
-    handlers_[4] = [](const SimRequest&, SimReply& reply) {
-        reply.payload[0] = 3;
-        reply.payload[1] = 1;
-    };
-    // ReadStatusMask: mask and system error word.
-    handlers_[3] = [this](const SimRequest&, SimReply& reply) {
-        be::PutU32(reply.payload.data(), statusMask_);
-        be::PutU16(reply.payload.data() + 4, systemErrorWord_);
-    };
+void SimLaser::AdvanceTo(std::uint64_t nowMs) {
+    if (!started_) {
+        started_ = true;
+        state_.nowMs = nowMs;
+        return;
+    }
+    if (nowMs <= state_.nowMs)
+        return;
+    // Small steps keep the dynamics' interplay (a tune waiting for a TEC, say) in order.
+    constexpr std::uint64_t kStepMs = 50;
+    while (state_.nowMs < nowMs) {
+        const std::uint64_t dt = std::min(kStepMs, nowMs - state_.nowMs);
+        state_.nowMs += dt;
+        AdvanceLaser(dt);
+        AdvanceScan(dt);
+    }
 }
 
 SimReply SimLaser::Process(const SimRequest& request) {
@@ -40,7 +46,10 @@ SimReply SimLaser::Process(const SimRequest& request) {
     }
     reply.payload.assign(KTarvexCommand::ResponseLength(request.cmdID) - kHeaderSize, 0);
     std::lock_guard lock(mutex_);
+    AdvanceTo(clock_.NowMs());
     ++executed_[request.cmdID];
+    history_.emplace_back(
+        request.cmdID, std::vector<std::uint8_t>(request.payload.begin(), request.payload.end()));
     auto it = handlers_.find(request.cmdID);
     if (it != handlers_.end())
         it->second(request, reply);
@@ -54,18 +63,34 @@ void SimLaser::SetHandler(std::uint16_t cmdID, Handler handler) {
 
 void SimLaser::SetStatusMask(std::uint32_t mask) {
     std::lock_guard lock(mutex_);
-    statusMask_ = mask;
+    state_.statusOverride = mask;
 }
 
-std::uint32_t SimLaser::StatusMask() const {
+void SimLaser::ClearStatusOverride() {
     std::lock_guard lock(mutex_);
-    return statusMask_;
+    state_.statusOverride.reset();
+}
+
+std::uint32_t SimLaser::StatusMask() {
+    std::lock_guard lock(mutex_);
+    AdvanceTo(clock_.NowMs());
+    return state_.statusOverride ? *state_.statusOverride : ComposeStatusMask();
 }
 
 std::size_t SimLaser::Executed(std::uint16_t cmdID) const {
     std::lock_guard lock(mutex_);
     auto it = executed_.find(cmdID);
     return it == executed_.end() ? 0 : it->second;
+}
+
+std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> SimLaser::History() const {
+    std::lock_guard lock(mutex_);
+    return history_;
+}
+
+void SimLaser::ClearHistory() {
+    std::lock_guard lock(mutex_);
+    history_.clear();
 }
 
 } // namespace tarvex::sim

@@ -50,8 +50,14 @@ std::vector<SimOutput> SimLink::OnStreamBytes(const std::uint8_t* bytes, std::si
         rx_.clear();
     }
     lastByteMs_ = now;
-    rx_.insert(rx_.end(), bytes, bytes + count);
     std::vector<SimOutput> out;
+    if (laser_.InRawMode()) {
+        // A firmware update in progress: frames, not packets.
+        for (auto& emission : laser_.ProcessRaw(bytes, count))
+            out.push_back({std::move(emission.bytes), emission.delayMs});
+        return out;
+    }
+    rx_.insert(rx_.end(), bytes, bytes + count);
     DrainFrames(out);
     return out;
 }
@@ -76,6 +82,12 @@ void SimLink::DrainFrames(std::vector<SimOutput>& out) {
 
 std::vector<SimOutput> SimLink::OnDatagram(const std::uint8_t* bytes, std::size_t count) {
     std::lock_guard lock(mutex_);
+    if (laser_.InRawMode()) {
+        std::vector<SimOutput> out;
+        for (auto& emission : laser_.ProcessRaw(bytes, count))
+            out.push_back({std::move(emission.bytes), emission.delayMs});
+        return out;
+    }
     if (count < kAckPacketSize || count > kMaxWireSize ||
         be::GetU16(bytes + 8) + kCrcSize != count) {
         stats_.framingErrors += count;
@@ -154,6 +166,8 @@ std::vector<SimOutput> SimLink::OnPacket(const std::uint8_t* bytes, std::size_t 
         out.push_back({std::move(ack), delay});
     if (fault.fault != Fault::DropResponse)
         out.push_back({std::move(response), delay});
+    for (auto& emission : reply.after)
+        out.push_back({std::move(emission.bytes), emission.delayMs});
     return out;
 }
 

@@ -1,0 +1,7 @@
+#include "SimLaser.h"
+
+namespace tarvex::sim {
+
+void SimLaser::RegisterDiagnosticHandlers() {}
+
+} // namespace tarvex::sim

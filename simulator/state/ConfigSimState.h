@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tarvex::sim {
+
+struct ConfigSimState {};
+
+} // namespace tarvex::sim
