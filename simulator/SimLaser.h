@@ -88,7 +88,8 @@ public:
     const LaserProfile& Profile() const { return profile_; }
     // Commands executed, per id.
     std::size_t Executed(std::uint16_t cmdID) const;
-    // Every command executed, in order, with its request payload.
+    // The commands executed, in order, with their request payloads (the most recent few
+    // thousand).
     std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> History() const;
     void ClearHistory();
 
@@ -112,6 +113,8 @@ private:
     void AdvanceLaser(std::uint64_t dtMs); // SimLaserParams.cpp: TECs, arming, readbacks
     void AdvanceScan(std::uint64_t dtMs);  // SimScan.cpp: tuning and scans
     std::uint32_t ScanStatusBits() const;  // SimScan.cpp: the scan's part of the status mask
+
+    static constexpr std::size_t kHistoryLimit = 8192;
 
     Clock& clock_;
     const LaserProfile profile_;
