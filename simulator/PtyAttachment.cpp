@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace tarvex::sim {
@@ -72,9 +74,13 @@ void PtyAttachment::Run() {
             return;
         if ((fds[0].revents & POLLIN) == 0)
             continue;
+        // Busy before the bytes leave the line, so that WaitIdle never sees neither.
+        busy_.store(true);
         ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n <= 0)
+        if (n <= 0) {
+            busy_.store(false);
             continue;
+        }
         // Replies go out in one write, so that the host finds them together, as it would from
         // a controller that answers at line speed.
         std::vector<std::uint8_t> burst;
@@ -87,6 +93,19 @@ void PtyAttachment::Run() {
             burst.insert(burst.end(), output.bytes.begin(), output.bytes.end());
         }
         WriteAll(master_, burst.data(), burst.size());
+        busy_.store(false);
+    }
+}
+
+void PtyAttachment::WaitIdle(int limitMs) {
+    if (master_ < 0)
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd pfd{master_, POLLIN, 0};
+        if (::poll(&pfd, 1, 0) == 0 && !busy_.load())
+            return;
+        std::this_thread::yield();
     }
 }
 

@@ -19,6 +19,9 @@ public:
 
     bool IsOpen() const { return master_ >= 0; }
     const std::string& SlavePath() const { return slavePath_; }
+    // Returns once every byte written to the laser so far has been answered (or after
+    // `limitMs`). Tests on simulated time call it where the host would wait for real.
+    void WaitIdle(int limitMs = 1000);
 
 private:
     void Run();
@@ -29,6 +32,7 @@ private:
     int slaveKeeper_ = -1; // keeps the line up while the host has the port closed
     int wakePipe_[2] = {-1, -1};
     std::string slavePath_;
+    std::atomic<bool> busy_{false};
     std::thread thread_;
 };
 

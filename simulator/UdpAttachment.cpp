@@ -2,7 +2,18 @@
 
 #include "KTarvexCommand.h"
 
+#include <chrono>
+
 namespace tarvex::sim {
+namespace {
+
+struct BusyGuard {
+    explicit BusyGuard(std::atomic<bool>& flag) : flag_(flag) {}
+    ~BusyGuard() { flag_.store(false); }
+    std::atomic<bool>& flag_;
+};
+
+} // namespace
 
 UdpAttachment::UdpAttachment(SimLink& link, Clock& clock, std::uint32_t address, std::uint16_t port)
     : link_(link), clock_(clock), address_(address) {
@@ -24,8 +35,13 @@ void UdpAttachment::Run() {
     constexpr int kPollMs = 20;
     std::uint8_t buffer[kMaxWireSize + 64];
     while (!stop_.load()) {
+        if (!socket_->WaitPending(kPollMs))
+            continue;
+        // Busy before the datagram leaves the queue, so that WaitIdle never sees neither.
+        busy_.store(true);
+        BusyGuard guard(busy_);
         UdpSocket::Datagram datagram;
-        if (!socket_->Receive(buffer, sizeof buffer, kPollMs, datagram))
+        if (!socket_->Receive(buffer, sizeof buffer, 0, datagram))
             continue;
         if (datagram.size > sizeof buffer)
             continue; // larger than any packet: not for us
@@ -35,6 +51,21 @@ void UdpAttachment::Run() {
             socket_->SendTo(datagram.fromAddress, datagram.fromPort, output.bytes.data(),
                             output.bytes.size());
         }
+    }
+}
+
+} // namespace tarvex::sim
+
+namespace tarvex::sim {
+
+void UdpAttachment::WaitIdle(int limitMs) {
+    if (!socket_)
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!socket_->WaitPending(0) && !busy_.load())
+            return;
+        std::this_thread::yield();
     }
 }
 

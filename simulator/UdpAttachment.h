@@ -20,6 +20,10 @@ public:
     UdpAttachment& operator=(const UdpAttachment&) = delete;
 
     bool IsOpen() const { return socket_ != nullptr; }
+    // Returns once every datagram sent to the laser so far has been answered (or after
+    // `limitMs`). Tests on simulated time call it where the host would wait for real, so that a
+    // late reply is where it would be after that wait.
+    void WaitIdle(int limitMs = 1000);
     std::uint32_t Address() const { return address_; }
     std::uint16_t Port() const { return port_; }
 
@@ -32,6 +36,7 @@ private:
     std::uint16_t port_ = 0;
     std::unique_ptr<UdpSocket> socket_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> busy_{false};
     std::thread thread_;
 };
 

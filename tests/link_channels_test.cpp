@@ -49,11 +49,14 @@ struct PtyRig : Laser {
     KWinComPort* port = nullptr;
 
     PtyRig() {
+        // Where the host waits, the laser gets to finish answering what it was sent.
+        clock.SetAdvanceListener([this](std::uint64_t) { pty.WaitIdle(); });
         auto owned = std::make_unique<KWinComPort>();
         EXPECT_EQ(owned->Open(pty.SlavePath(), 921600, 'N', 8, 1, true, true), 0);
         port = owned.get();
         controller.AttachTransport(std::move(owned));
     }
+    ~PtyRig() { clock.SetAdvanceListener(nullptr); }
     bool Exchange() {
         KTarvexCommand command(kStatusMask, kRead), response;
         return controller.Exchange(command, response);
@@ -66,6 +69,8 @@ struct UdpRig : Laser {
     KWinUDP* udp = nullptr;
 
     UdpRig() {
+        // Where the host waits, the laser gets to finish answering what it was sent.
+        clock.SetAdvanceListener([this](std::uint64_t) { endpoint.WaitIdle(); });
         auto owned = std::make_unique<KWinUDP>();
         EXPECT_EQ(owned->Open(kLoopbackLaser, endpoint.Port(), kLoopbackHost), 0);
         owned->SetTimeouts(1000, 0);
@@ -73,6 +78,7 @@ struct UdpRig : Laser {
         controller.AttachTransport(std::move(owned));
         controller.SetTransportType(kTransportUdp);
     }
+    ~UdpRig() { clock.SetAdvanceListener(nullptr); }
     bool Exchange(KTarvexCommand* reply = nullptr) {
         KTarvexCommand command(kStatusMask, kRead), response;
         bool ok = controller.Exchange(command, response);

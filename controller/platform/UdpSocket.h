@@ -24,6 +24,8 @@ public:
     virtual bool Receive(std::uint8_t* bytes, std::size_t capacity, int timeoutMs,
                          Datagram& datagram) = 0;
     virtual bool SetSendTimeout(std::uint32_t ms) = 0;
+    // Whether a datagram waits to be received, waiting up to `timeoutMs` for one (0: just look).
+    virtual bool WaitPending(int timeoutMs) const = 0;
     virtual std::uint16_t LocalPort() const = 0;
     virtual std::intptr_t Handle() const = 0;
 };

@@ -76,6 +76,15 @@ public:
         return setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) == 0;
     }
 
+    bool WaitPending(int timeoutMs) const override {
+        pollfd pfd{fd_, POLLIN, 0};
+        int ready;
+        do {
+            ready = ::poll(&pfd, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        return ready > 0;
+    }
+
     std::uint16_t LocalPort() const override {
         sockaddr_in sa{};
         socklen_t length = sizeof sa;
