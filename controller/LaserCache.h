@@ -95,7 +95,9 @@ struct LaserCache {
     SysConfigImage sysConfig{};
 
     // The number of QCLs the identity read reported, at most four.
-    std::size_t InstalledQcls() const { return admin.num_qcls > kMaxQcls ? kMaxQcls : admin.num_qcls; }
+    std::size_t InstalledQcls() const {
+        return admin.num_qcls > kMaxQcls ? kMaxQcls : admin.num_qcls;
+    }
 };
 
 // The fields the scan-status accessor hands out together.

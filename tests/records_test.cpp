@@ -35,16 +35,15 @@ template <typename... Records> void ExpectSizesMatchTable() {
 } // namespace
 
 TEST(RecordLayout, EveryRecordFillsItsCommandsPayload) {
-    ExpectSizesMatchTable<SysInfo, AdminParams, AdminQclParams, FirmwareVersion, InfoLight,
-                          QclInfoParam, QclInfoParam2, StatusMask, InfoTemps, SystemErrorsList,
-                          ScanProgress, LaserParams, LaserQclParams, LaserQclVsrc, LaserOnOff,
-                          WwDisplayUnits, LaserShutdown, QclOnOff, SingleWWParams,
-                          SweepModeParams, StepMeasureParams, SweepAdvancedParams, WlTrigParams,
-                          WlTrigPulseWidth, SavedStateTable, AudioNotificationPref,
-                          GlobalPreferences, ProvisioningIpAddr, TestQclParams, TestQclInfo,
-                          TestGalvoParams, TecMeas, Encoder, MotionTestParams, MoveDuration,
-                          GalvoLaserEnable, BusVoltages, SysTemps, SysVoltages, TestLaserInfo,
-                          TecChannel, TecChannelDrive, QclIfTest>();
+    ExpectSizesMatchTable<
+        SysInfo, AdminParams, AdminQclParams, FirmwareVersion, InfoLight, QclInfoParam,
+        QclInfoParam2, StatusMask, InfoTemps, SystemErrorsList, ScanProgress, LaserParams,
+        LaserQclParams, LaserQclVsrc, LaserOnOff, WwDisplayUnits, LaserShutdown, QclOnOff,
+        SingleWWParams, SweepModeParams, StepMeasureParams, SweepAdvancedParams, WlTrigParams,
+        WlTrigPulseWidth, SavedStateTable, AudioNotificationPref, GlobalPreferences,
+        ProvisioningIpAddr, TestQclParams, TestQclInfo, TestGalvoParams, TecMeas, Encoder,
+        MotionTestParams, MoveDuration, GalvoLaserEnable, BusVoltages, SysTemps, SysVoltages,
+        TestLaserInfo, TecChannel, TecChannelDrive, QclIfTest>();
     EXPECT_EQ(wire::WireSize<SavedStateRecord>(), PayloadOf<SavedStateRecord>(201));
     EXPECT_EQ(wire::WireSize<SavedStateRecord>(), PayloadOf<SavedStateRecord>(204));
     EXPECT_EQ(wire::WireSize<FirmwareVersion>(), PayloadOf<FirmwareVersion>(156));
@@ -86,7 +85,8 @@ TEST(RecordLayout, FieldsAtOddOffsetsAreBigEndian) {
     ip.ipAddr = 0xC000020A; // 192.0.2.10
     ip.port = 5000;
     wire::Encode(ip, bytes);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 4), (std::vector<std::uint8_t>{0xC0, 0, 2, 0x0A}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 4),
+              (std::vector<std::uint8_t>{0xC0, 0, 2, 0x0A}));
     EXPECT_EQ(bytes[12], 0x13);
     EXPECT_EQ(bytes[13], 0x88);
 }
@@ -113,7 +113,8 @@ TEST(MultiSpectralRecord, TwentyElementsFillTheRecordAndOnlyValidOnesAreConverte
     record.num_ww = 20;
     record.scan_ww_unit = 2;
     for (std::size_t i = 0; i < 20; ++i)
-        record.elements[i] = {1000.0f + static_cast<float>(i), 1000u * (static_cast<std::uint32_t>(i) + 1), 7};
+        record.elements[i] = {1000.0f + static_cast<float>(i),
+                              1000u * (static_cast<std::uint32_t>(i) + 1), 7};
     record.num_scans = 3;
     record.keep_laser_on = 1;
     std::uint8_t bytes[MultiSpectralParams::kSize] = {};

@@ -11,7 +11,9 @@ inline constexpr std::uint8_t kWavenumber = 2; // cm-1
 inline constexpr std::uint8_t kHz = 1, kKHz = 2, kMHz = 3;
 inline constexpr std::uint8_t kMs = 1, kUs = 2, kNs = 3;
 // Wavelength in microns to wavenumber in cm-1 and back; 0 stays 0.
-inline float Convert(float value) { return value == 0.0f ? 0.0f : 10000.0f / value; }
+inline float Convert(float value) {
+    return value == 0.0f ? 0.0f : 10000.0f / value;
+}
 } // namespace units
 
 namespace laser_mode {

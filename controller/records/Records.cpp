@@ -52,7 +52,8 @@ void GetElement(const std::uint8_t* in, MultiSpectralElement& e, bool convert) {
 void EncodeMultiSpectral(const MultiSpectralParams& record, std::uint8_t* out) {
     out[0] = record.num_ww;
     out[1] = record.scan_ww_unit;
-    const std::size_t valid = std::min<std::size_t>(record.num_ww, MultiSpectralParams::kMaxElements);
+    const std::size_t valid =
+        std::min<std::size_t>(record.num_ww, MultiSpectralParams::kMaxElements);
     for (std::size_t i = 0; i < MultiSpectralParams::kMaxElements; ++i)
         PutElement(record.elements[i], out + 2 + 12 * i, i < valid);
     be::PutU16(out + 242, record.num_scans);
@@ -64,7 +65,8 @@ void EncodeMultiSpectral(const MultiSpectralParams& record, std::uint8_t* out) {
 void DecodeMultiSpectral(const std::uint8_t* in, MultiSpectralParams& record) {
     record.num_ww = in[0];
     record.scan_ww_unit = in[1];
-    const std::size_t valid = std::min<std::size_t>(record.num_ww, MultiSpectralParams::kMaxElements);
+    const std::size_t valid =
+        std::min<std::size_t>(record.num_ww, MultiSpectralParams::kMaxElements);
     for (std::size_t i = 0; i < MultiSpectralParams::kMaxElements; ++i)
         GetElement(in + 2 + 12 * i, record.elements[i], i < valid);
     record.num_scans = be::GetU16(in + 242);
@@ -83,7 +85,9 @@ struct FieldRun {
     std::size_t step;
 };
 
-void Reverse(std::uint8_t* p, std::size_t width) { std::reverse(p, p + width); }
+void Reverse(std::uint8_t* p, std::size_t width) {
+    std::reverse(p, p + width);
+}
 
 void SwapRuns(std::uint8_t* base, std::initializer_list<FieldRun> runs) {
     for (const auto& run : runs)
