@@ -15,6 +15,14 @@ void SystemClock::SleepMs(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool SystemClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
+    std::mutex mutex;
+    std::condition_variable_any woken;
+    std::unique_lock lock(mutex);
+    woken.wait_for(lock, stop, std::chrono::milliseconds(ms), [] { return false; });
+    return !stop.stop_requested();
+}
+
 SystemClock& SystemClock::Instance() {
     static SystemClock clock;
     return clock;
@@ -33,6 +41,24 @@ void ManualClock::SleepMs(std::uint32_t ms) {
     Advance(ms);
 }
 
+bool ManualClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    const std::uint64_t until = now_ + ms;
+    ++waitsBegun_;
+    advanced_.notify_all();
+    return advanced_.wait(lock, stop, [&] { return now_ >= until; });
+}
+
+std::size_t ManualClock::WaitsBegun() const {
+    std::lock_guard lock(mutex_);
+    return waitsBegun_;
+}
+
+void ManualClock::AwaitWaitsBegun(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    advanced_.wait(lock, [&] { return waitsBegun_ >= count; });
+}
+
 void ManualClock::Advance(std::uint64_t ms) {
     Listener listener;
     std::uint64_t now;
@@ -42,6 +68,7 @@ void ManualClock::Advance(std::uint64_t ms) {
         now = now_;
         listener = listener_;
     }
+    advanced_.notify_all();
     if (listener)
         listener(now);
 }

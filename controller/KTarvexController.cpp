@@ -13,6 +13,8 @@ KTarvexController::KTarvexController(ControllerProfile profile, Clock* clock)
 
 KTarvexController::~KTarvexController() {
     Trace("KTarvexController::~KTarvexController");
+    // The heartbeat uses the transport: it ends first.
+    StopHeartbeat();
     CloseTransport();
 }
 

@@ -6,6 +6,7 @@
 #include "KWinTransport.h"
 #include "LaserCache.h"
 #include "PortProvider.h"
+#include "records/ByteRecord.h"
 
 #include <atomic>
 #include <cstdint>
@@ -154,6 +155,11 @@ public:
     FirmwareVersion ControllerFirmware() const {
         return ReadCache([](const LaserCache& c) { return c.firmware; });
     }
+    FirmwareVersion MotionFirmware() const {
+        return ReadCache([](const LaserCache& c) { return c.motionFirmware; });
+    }
+    std::string SerialNumber() const;
+    std::string ModelNumber() const;
 
     // =========================================================================================
     // Status and readback (controller_status.cpp)
@@ -251,6 +257,8 @@ public:
     bool ReadSysNumSavedStates();
     bool ReadSavedStateNames();
     bool CreateSavedState(const std::string& name, std::uint8_t& slot);
+    // Saves the laser's present state into `slot` under `name` (overwriting a favorite).
+    bool ExecSysSaveState(std::uint8_t slot, const std::string& name);
     bool RecallSavedState(std::uint8_t slot);
     bool EraseSavedState(std::uint8_t slot);
     bool ExecRegenDefaultFavorite();
@@ -333,6 +341,15 @@ private:
     bool ExchangeRecord(std::uint16_t cmdID, std::uint8_t disposition, const Record& request,
                         Record& reply) {
         KTarvexCommand command(cmdID, disposition);
+        return ExchangeRecord(command, request, reply);
+    }
+    // A record read whose request carries only zeros.
+    template <typename Record> bool ReadRecord(std::uint16_t cmdID, Record& reply) {
+        return ExchangeRecord(cmdID, kRead, Record{}, reply);
+    }
+    // ExchangeRecord with a command built by the caller, so that it can be sent more than once.
+    template <typename Record>
+    bool ExchangeRecord(KTarvexCommand& command, const Record& request, Record& reply) {
         wire::Encode(request, command.GetData());
         KTarvexCommand response;
         if (!Exchange(command, response))
@@ -340,10 +357,101 @@ private:
         wire::Decode(response.GetData(), reply);
         return true;
     }
-    // A record read whose request carries only zeros.
-    template <typename Record> bool ReadRecord(std::uint16_t cmdID, Record& reply) {
-        return ExchangeRecord(cmdID, kRead, Record{}, reply);
+    // Sends one command (one sequence number) once per installed QCL slot, under one hold of
+    // the transaction lock: `request(slot)` gives the slot's request record and
+    // `done(slot, ok, reply)` runs after each exchange. The result is the last slot's, false
+    // with no QCL installed.
+    template <typename Record, typename Request, typename Done>
+    bool ExchangePerSlot(std::uint16_t cmdID, std::uint8_t disposition, Request request,
+                         Done done) {
+        KTarvexCommand command(cmdID, disposition);
+        std::lock_guard lock(transactionMutex_);
+        const std::size_t installed = InstalledQcls();
+        bool result = false;
+        for (std::size_t index = 0; index < installed; ++index) {
+            const auto slot = static_cast<std::uint8_t>(index + 1);
+            Record reply{};
+            result = ExchangeRecord(command, request(slot), reply);
+            done(slot, result, reply);
+        }
+        return result;
     }
+
+    // Tuning, scans, saved states and diagnostics: one exchange under the transaction lock
+    // whose good reply replaces the cached record `pick(cache)` refers to.
+    template <typename Record, typename Pick>
+    bool ExchangeIntoCache(std::uint16_t cmdID, std::uint8_t disposition, const Record& request,
+                           Pick pick, Record& reply) {
+        std::lock_guard lock(transactionMutex_);
+        if (!ExchangeRecord(cmdID, disposition, request, reply))
+            return false;
+        UpdateCache([&](LaserCache& c) { pick(c) = reply; });
+        return true;
+    }
+    static std::uint8_t WriteOrRead(bool write) { return write ? kWrite : kRead; }
+    // Traces why `who` sends nothing for its arguments; returns false.
+    static bool Refuse(const char* who, const char* why);
+    template <typename Field> Field CachedCopy(Field LaserCache::*field) const {
+        return ReadCache([field](const LaserCache& c) { return c.*field; });
+    }
+    // A one-byte command whose good reply replaces the cached byte `field`.
+    bool ExchangeByte(std::uint16_t cmdID, std::uint8_t disposition, std::uint8_t value,
+                      std::uint8_t LaserCache::*field, std::uint8_t& replied) {
+        std::lock_guard lock(transactionMutex_);
+        ByteRecord reply;
+        if (!ExchangeRecord(cmdID, disposition, ByteRecord{value}, reply))
+            return false;
+        UpdateCache([&](LaserCache& c) { c.*field = reply.value; });
+        replied = reply.value;
+        return true;
+    }
+    // Runs `step(channel)` for channels 0 to count - 1 and stops at the first failure; true when
+    // all succeed (and with none). `holdLock` keeps the transaction lock across the loop.
+    bool ForEachChannel(std::size_t count, bool holdLock,
+                        const std::function<bool(std::uint8_t)>& step);
+
+    // Tuning and scans (controller_scan.cpp).
+    bool TransferScanMode(std::uint8_t disposition, std::uint8_t mode);
+    bool RunScanOperation(std::uint8_t operation);
+    // Scan mode, the mode's record (when `writeRecord` is given), start, then the status reads.
+    bool StartScan(std::uint8_t mode, const std::function<bool()>& writeRecord);
+    bool TransferScanRecord(std::uint8_t disposition, const SingleWWParams& request);
+    bool TransferScanRecord(std::uint8_t disposition, const SweepModeParams& request);
+    bool TransferScanRecord(std::uint8_t disposition, const StepMeasureParams& request);
+    bool TransferScanRecord(std::uint8_t disposition, const MultiSpectralParams& request);
+    bool TransferScanRecord(std::uint8_t disposition, const SweepAdvancedParams& request);
+    bool TransferWlTrigPulseWidth(std::uint8_t disposition, const WlTrigPulseWidth& request);
+    bool TransferPointerEnable(std::uint8_t enable);
+
+    // Saved states (controller_saved_states.cpp).
+    bool ReadSavedStateName(std::uint8_t slot, std::string& name);
+
+    // Diagnostics (controller_diagnostics.cpp).
+    bool TransferTestGalvo(std::uint8_t disposition, const TestGalvoParams& request);
+    bool ReadTecMeasAt(std::uint8_t index);
+    bool ReadEncoderAt(std::uint8_t slot);
+
+    // Connection (controller_connection.cpp).
+    void BeginInitialize();
+    PortProvider& Ports();
+    bool SearchSerialPorts(PortProvider& ports);
+    bool ConnectUdp(PortProvider& ports);
+    // Holds `transport` and probes the laser through it; drops it again when the probe fails.
+    bool Probe(std::unique_ptr<KWinTransport> transport);
+
+    // Laser parameters (controller_laser.cpp).
+    void WaitUntilDisarmed();
+    bool SendLaserOnOff(const LaserOnOff& record);
+    bool SendQclVsrc(bool write, std::size_t index);
+
+    // Heartbeat (controller_heartbeat.cpp).
+    void HeartbeatLoop(std::stop_token stop);
+
+    // Configuration and firmware update (controller_config.cpp): one exchange with the
+    // transport's read time-out raised to `readMs` for its length, then set back to normal.
+    static constexpr std::uint32_t kNormalReadTimeoutMs = 2000;
+    bool ExchangeWithReadTimeout(KTarvexCommand& command, KTarvexCommand& response,
+                                 std::uint32_t readMs);
 
     const ControllerProfile profile_;
     Clock* clock_;
@@ -376,8 +484,7 @@ private:
     // Heartbeat.
     std::atomic<bool> heartbeatPaused_{false};
     std::atomic<bool> firstRefresh_{true};
-    std::atomic<bool> stopHeartbeat_{false};
-    std::thread heartbeat_;
+    std::jthread heartbeat_; // its stop request is the loop's exit
     mutable std::mutex heartbeatMutex_;
 };
 

@@ -4,6 +4,32 @@
 
 namespace tarvex {
 
+namespace {
+
+// The per-slot readbacks send the slot and nothing else.
+template <typename Record> Record SlotRequest(std::uint8_t slot) {
+    Record request{};
+    request.qcl_slot = slot;
+    return request;
+}
+
+// Stores a slot's good reply and returns the slot's cached record: each slot's trace line is
+// written from the cache, so that a failed slot shows its last values.
+template <typename Record>
+Record KeepSlotRecord(KTarvexController& controller,
+                      std::array<Record, kMaxQcls> LaserCache::*records, std::uint8_t slot, bool ok,
+                      const Record& reply) {
+    if (ok)
+        controller.UpdateCache([&](LaserCache& c) { (c.*records)[slot - 1] = reply; });
+    return controller.ReadCache([&](const LaserCache& c) { return (c.*records)[slot - 1]; });
+}
+
+void TraceErrorList(const char* list, std::uint16_t numItems, std::uint16_t index) {
+    Trace("[%s] Num Items: %u, Index: %u", list, numItems, index);
+}
+
+} // namespace
+
 bool KTarvexController::ReadInfoLight() {
     std::lock_guard lock(transactionMutex_);
     InfoLight light;
@@ -19,9 +45,32 @@ bool KTarvexController::ReadInfoLight() {
           light.light_valid);
     return true;
 }
+
 bool KTarvexController::ReadQclInfoParam() {
-    return false;
+    return ExchangePerSlot<QclInfoParam>(
+        QclInfoParam::kCmd, kRead, SlotRequest<QclInfoParam>,
+        [&](std::uint8_t slot, bool ok, const QclInfoParam& reply) {
+            const auto q = KeepSlotRecord(*this, &LaserCache::qclInfo, slot, ok, reply);
+            Trace("[QclInfoParam], qcl_slot, %u, actual_current, %f, actual_tec_current, %f, "
+                  "actual_temp, %f",
+                  slot, static_cast<double>(q.actual_current),
+                  static_cast<double>(q.actual_tec_current), static_cast<double>(q.actual_temp));
+        });
 }
+
+bool KTarvexController::ReadQclInfoParam2() {
+    return ExchangePerSlot<QclInfoParam2>(
+        QclInfoParam2::kCmd, kRead, SlotRequest<QclInfoParam2>,
+        [&](std::uint8_t slot, bool ok, const QclInfoParam2& reply) {
+            const auto q = KeepSlotRecord(*this, &LaserCache::qclInfo2, slot, ok, reply);
+            Trace("[QclInfoParam2], qcl_slot, %u, qclV, %f, qclVfet, %f, qclVsrc, %f, "
+                  "qclCurrent, %f, qclTemp, %f",
+                  slot, static_cast<double>(q.qclV), static_cast<double>(q.qclVfet),
+                  static_cast<double>(q.qclVsrc), static_cast<double>(q.qclCurrent),
+                  static_cast<double>(q.qclTemp));
+        });
+}
+
 bool KTarvexController::ReadStatusMask() {
     std::lock_guard lock(transactionMutex_);
     StatusMask status;
@@ -31,26 +80,72 @@ bool KTarvexController::ReadStatusMask() {
     Trace("[StatusMask] = %x", status.mask);
     return true;
 }
+
 bool KTarvexController::ReadInfoTemps() {
-    return false;
+    std::lock_guard lock(transactionMutex_);
+    InfoTemps temps;
+    if (!ReadRecord(InfoTemps::kCmd, temps))
+        return false;
+    UpdateCache([&](LaserCache& c) { c.temps = temps; });
+    Trace("[ReadInfoTemps] BTemp1 = %.3f, BTemp2 = %.3f, PCB Temp = %.3f, Aux Temp1 = %.3f, "
+          "Aux Temp2 = %.3f, Aux Temp3 = %.3f, Aux Temp4 = %.3f",
+          static_cast<double>(temps.BTemp1), static_cast<double>(temps.BTemp2),
+          static_cast<double>(temps.PcbTemp), static_cast<double>(temps.AuxTemp[0]),
+          static_cast<double>(temps.AuxTemp[1]), static_cast<double>(temps.AuxTemp[2]),
+          static_cast<double>(temps.AuxTemp[3]));
+    return true;
 }
+
 bool KTarvexController::ReadSystemErrorsList() {
-    return false;
+    std::lock_guard lock(transactionMutex_);
+    SystemErrorsList list;
+    if (!ReadRecord(SystemErrorsList::kCmd, list))
+        return false;
+    UpdateCache([&](LaserCache& c) { c.errors = list; });
+    TraceErrorList("System Errors List", list.errorsNumItems, list.errorsIndex);
+    TraceErrorList("System Warnings List", list.warningsNumItems, list.warningsIndex);
+    return true;
 }
-bool KTarvexController::ReadSystemErrors(SystemErrorsList&) {
-    return false;
+
+bool KTarvexController::ReadSystemErrors(SystemErrorsList& out) {
+    const bool ok = ReadSystemErrorsList();
+    out = ReadCache([](const LaserCache& c) { return c.errors; });
+    return ok;
 }
+
 bool KTarvexController::ReadScanProgress() {
-    return false;
+    std::lock_guard lock(transactionMutex_);
+    ScanProgress progress;
+    if (!ReadRecord(ScanProgress::kCmd, progress))
+        return false;
+    UpdateCache([&](LaserCache& c) { c.progress = progress; });
+    Trace("[Scan Progress] scanprogressindicator = 0x%x cur_scan_num = %d, scan_percent = %d",
+          progress.indicator, progress.cur_scan_num, progress.scan_percent);
+    return true;
 }
-bool KTarvexController::ExecClearFault(std::uint8_t) {
-    return false;
+
+bool KTarvexController::ExecClearFault(std::uint8_t action) {
+    KTarvexCommand command(kClearFaultCmd, kExecute);
+    command.GetData()[0] = action;
+    KTarvexCommand response;
+    if (!Exchange(command, response))
+        return false;
+    Trace("[Exec Clear fault successful]");
+    return true;
 }
+
 bool KTarvexController::ClearFault() {
-    return false;
+    // Held across both, so that the status judged is the one read after the clear.
+    std::lock_guard lock(transactionMutex_);
+    if (!ExecClearFault(kClearActiveFault) || !ReadStatusMask())
+        return false;
+    return !StatusBit(status::kSystemError) && SystemErrorWord() == 0;
 }
+
 bool KTarvexController::ClearFaultList() {
-    return false;
+    const bool ok = ExecClearFault(kClearFaultList);
+    Trace("[Clear Fault List] returned %s", ok ? "TRUE" : "FALSE");
+    return ok;
 }
 
 } // namespace tarvex

@@ -30,6 +30,8 @@ struct QclProfile {
     std::uint8_t laserMode = 1; // the mode the module starts in
     bool cwCapable = false;
     std::vector<std::uint8_t> filters; // CW filter modes (8, 9) the module has
+    float vsrc = 12.0f;                // source voltage at power-up, V
+    float maxVsrcPulsed = 15.0f, maxVsrcCw = 13.5f;
 
     // The tuning range in microns, lowest first.
     float MinMicrons() const;
@@ -51,8 +53,10 @@ struct LaserProfile {
 
     // The four-module laser that ships with the simulator.
     static LaserProfile Default();
-    // Reads a profile file; on failure returns nothing and says why in `error`.
+    // Reads a profile file (format in LaserProfile.cpp); on failure returns nothing and says
+    // why in `error`, with the line number.
     static std::optional<LaserProfile> Load(const std::filesystem::path& file, std::string& error);
+    static std::optional<LaserProfile> Parse(const std::string& text, std::string& error);
 };
 
 } // namespace tarvex::sim

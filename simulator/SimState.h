@@ -26,6 +26,8 @@ struct SimQcl {
     float tecCurrent = 0.0f; // A
     float qclCurrent = 0.0f; // mA, while emitting
     float qclVoltage = 0.0f; // V
+    float fetVoltage = 0.0f; // V across the drive transistor
+    bool driverOn = true;    // switched by the per-QCL on/off command (1 on, 2 off)
 };
 
 // Everything the simulated controller knows. Guarded by the SimLaser's lock.
@@ -35,16 +37,27 @@ struct SimState {
     bool keySwitchOn = true;
     bool pointerFitted = false;
 
-    // Arming takes a moment; emission follows the on/off command only while armed.
+    // Arming takes a moment, and so does disarming; emission follows the on/off command only
+    // while armed.
     bool armed = false;
     bool arming = false;
     std::uint64_t armReadyAtMs = 0;
+    bool disarming = false;
+    std::uint64_t disarmDoneAtMs = 0;
     bool emission = false;
     bool pointerOn = false;
+    // All installed TECs within the settling band of their set points.
+    bool tecsAtTemperature = true;
+    // After a power-off command: disarmed, and arming is refused until the power returns.
+    bool poweredDown = false;
+    LaserShutdown lastShutdown;
+    double hours = 0.0; // hours of operation, counting on while the simulation runs
 
     // Faults and warnings.
     std::uint16_t errorWord = 0;
     bool activeFault = false;
+    // The fault's cause is still there: clearing the fault does not take.
+    bool faultCausePresent = false;
     SystemErrorsList faultRings;
     bool caseTemp1Warning = false;
     bool caseTemp2Warning = false;

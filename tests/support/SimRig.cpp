@@ -2,7 +2,15 @@
 
 namespace tarvex::test {
 
-SimRig::SimRig(ControllerProfile profile, sim::InProcessTransport::Style style) {
+sim::LaserProfile LaserWithQcls(std::size_t count) {
+    auto profile = sim::LaserProfile::Default();
+    profile.qcls.resize(count);
+    return profile;
+}
+
+SimRig::SimRig(ControllerProfile profile, sim::InProcessTransport::Style style,
+               sim::LaserProfile laserProfile)
+    : laser(clock, std::move(laserProfile)) {
     controller = std::make_unique<KTarvexController>(profile, &clock);
     auto owned = std::make_unique<sim::InProcessTransport>(link, clock, style);
     transport = owned.get();
@@ -23,6 +31,36 @@ void SimRig::InjectNext(sim::Fault fault, int count, std::uint32_t delayMs) {
     rule.count = count;
     rule.delayMs = delayMs;
     faults.Add(rule);
+}
+
+void SimRig::InjectFor(std::uint16_t cmdID, sim::Fault fault, int count) {
+    sim::FaultRule rule;
+    rule.fault = fault;
+    rule.cmdID = cmdID;
+    rule.count = count;
+    faults.Add(rule);
+}
+
+void SimRig::SetInstalledQcls(std::uint8_t count) {
+    controller->UpdateCache([count](LaserCache& c) { c.admin.num_qcls = count; });
+}
+
+std::vector<KTarvexCommand> SimRig::SentPackets() const {
+    std::vector<KTarvexCommand> packets;
+    for (const auto& bytes : transport->Sent()) {
+        KTarvexCommand packet;
+        if (packet.ProcessPacket(bytes.data(), bytes.size()))
+            packets.push_back(packet);
+    }
+    return packets;
+}
+
+std::vector<std::vector<std::uint8_t>> SimRig::Requests(std::uint16_t cmdID) const {
+    std::vector<std::vector<std::uint8_t>> requests;
+    for (auto& [id, payload] : laser.History())
+        if (id == cmdID)
+            requests.push_back(payload);
+    return requests;
 }
 
 } // namespace tarvex::test

@@ -4,21 +4,34 @@
 #include "FaultInjector.h"
 #include "InProcessTransport.h"
 #include "KTarvexController.h"
+#include "LaserProfile.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 
 #include <memory>
+#include <vector>
 
 namespace tarvex::test {
+
+// A record's wire bytes, to compare records field by field or to stage raw replies.
+template <typename Record> std::vector<std::uint8_t> WireBytes(const Record& record) {
+    std::vector<std::uint8_t> bytes(wire::WireSize<Record>());
+    wire::Encode(record, bytes.data());
+    return bytes;
+}
+
+// The default laser with only its first `count` modules installed.
+sim::LaserProfile LaserWithQcls(std::size_t count);
 
 // A controller wired to the simulated laser in process, on simulated time.
 struct SimRig {
     explicit SimRig(
         ControllerProfile profile = ControllerProfile::Panel(),
-        sim::InProcessTransport::Style style = sim::InProcessTransport::Style::SerialThrow);
+        sim::InProcessTransport::Style style = sim::InProcessTransport::Style::SerialThrow,
+        sim::LaserProfile laserProfile = sim::LaserProfile::Default());
 
     ManualClock clock;
-    sim::SimLaser laser{clock};
+    sim::SimLaser laser;
     sim::FaultInjector faults;
     sim::SimLink link{laser, faults};
     std::unique_ptr<KTarvexController> controller;
@@ -27,6 +40,14 @@ struct SimRig {
     // One exchange of a fresh command with the given id and disposition.
     bool Exchange(std::uint16_t cmdID, std::uint8_t disposition = kRead);
     void InjectNext(sim::Fault fault, int count = 1, std::uint32_t delayMs = 0);
+    // Spoils the next `count` exchanges of one command id (all of them for a negative count).
+    void InjectFor(std::uint16_t cmdID, sim::Fault fault, int count = 1);
+    // Tells the controller how many modules are installed, as the identity read would.
+    void SetInstalledQcls(std::uint8_t count);
+    // The packets the host sent, decoded.
+    std::vector<KTarvexCommand> SentPackets() const;
+    // The request payloads the laser executed for one command id, in order.
+    std::vector<std::vector<std::uint8_t>> Requests(std::uint16_t cmdID) const;
 };
 
 } // namespace tarvex::test

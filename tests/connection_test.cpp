@@ -1,0 +1,281 @@
+// Connecting to the laser: the panel's search over serial ports and bauds or its UDP address,
+// the SDK's connection through a transport it hands over, and one whole connection each over a
+// pseudo-terminal and UDP loopback with the real transports.
+#include "FaultInjector.h"
+#include "KTarvexController.h"
+#include "PtyAttachment.h"
+#include "SimLaser.h"
+#include "SimLink.h"
+#include "SimPortProvider.h"
+#include "UdpAttachment.h"
+#include "support/TraceCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+constexpr std::uint32_t kLoopbackHost = 0x7F000001;  // 127.0.0.1
+constexpr std::uint32_t kLoopbackLaser = 0x7F000002; // 127.0.0.2
+
+struct Try {
+    std::string port;
+    std::uint32_t baud;
+    bool operator==(const Try&) const = default;
+};
+void PrintTo(const Try& t, std::ostream* os) {
+    *os << t.port << "@" << t.baud;
+}
+
+// A laser, the machine's ports as the search sees them, and a panel controller.
+struct SearchRig {
+    ManualClock clock;
+    sim::SimLaser laser{clock};
+    sim::FaultInjector faults;
+    sim::SimLink link{laser, faults};
+    sim::SimPortProvider* ports = nullptr; // owned by the controller
+    KTarvexController controller{ControllerProfile::Panel(), &clock};
+
+    SearchRig() {
+        auto owned = std::make_unique<sim::SimPortProvider>(clock);
+        ports = owned.get();
+        controller.SetPortProvider(std::move(owned));
+    }
+    bool Initialize() {
+        const bool connected = controller.Initialize();
+        // What follows the connection (the heartbeat) is not under test here.
+        controller.StopHeartbeat();
+        return connected;
+    }
+    std::vector<Try> Tried() const {
+        std::vector<Try> tried;
+        for (const auto& open : ports->SerialOpens())
+            tried.push_back({open.port, open.baud});
+        return tried;
+    }
+    std::size_t Probes() const { return laser.Executed(SysInfo::kCmd); }
+};
+
+} // namespace
+
+TEST(SerialSearch, WithoutPortsOpensNothingAndStaysUnconnected) {
+    SearchRig rig;
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_FALSE(rig.controller.IsConnected());
+    EXPECT_FALSE(rig.controller.HasTransport());
+    EXPECT_TRUE(rig.ports->SerialOpens().empty());
+}
+
+TEST(SerialSearch, SkipsSilentAndBusyPortsAndKeepsTheOneThatAnswers) {
+    SearchRig rig;
+    rig.ports->AddSilentPort("/dev/ttyS0");
+    rig.ports->AddBusyPort("/dev/ttyS1");
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    rig.ports->AddSilentPort("/dev/ttyUSB1");
+
+    ASSERT_TRUE(rig.Initialize());
+    EXPECT_TRUE(rig.controller.IsConnected());
+    EXPECT_EQ(rig.Tried(),
+              (std::vector<Try>{
+                  {"/dev/ttyS0", 921600}, {"/dev/ttyS1", 921600}, {"/dev/ttyUSB0", 921600}}));
+    EXPECT_EQ(rig.controller.ConnectedPort(), "/dev/ttyUSB0");
+    EXPECT_EQ(rig.controller.ConnectedBaud(), 921600u);
+    // The silent port was closed before the next was tried; only the laser's stays open.
+    EXPECT_EQ(rig.ports->OpenTransports(), 1);
+    EXPECT_EQ(rig.ports->SerialOpens()[0].readTimeoutMs, 2000u);
+}
+
+TEST(SerialSearch, FindsALaserAt115200InTheSecondPass) {
+    SearchRig rig;
+    rig.ports->AddSilentPort("/dev/ttyS0");
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link, 115200);
+
+    ASSERT_TRUE(rig.Initialize());
+    EXPECT_EQ(rig.Tried(), (std::vector<Try>{{"/dev/ttyS0", 921600},
+                                             {"/dev/ttyUSB0", 921600},
+                                             {"/dev/ttyS0", 115200},
+                                             {"/dev/ttyUSB0", 115200}}));
+    EXPECT_EQ(rig.controller.ConnectedBaud(), 115200u);
+    EXPECT_EQ(rig.ports->OpenTransports(), 1);
+    EXPECT_EQ(rig.Probes(), 1u); // the laser heard nothing at the wrong rate
+}
+
+TEST(SerialSearch, AFixedPortAndBaudThatDoNotAnswerAreRetriedAt115200Only) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link, 921600);
+    rig.ports->AddPort("/dev/ttyUSB1", rig.link, 57600);
+    rig.controller.SetComPort("/dev/ttyUSB0");
+    rig.controller.SetBaudRate(57600);
+
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_EQ(rig.Tried(), (std::vector<Try>{{"/dev/ttyUSB0", 57600}, {"/dev/ttyUSB0", 115200}}));
+    EXPECT_FALSE(rig.controller.HasTransport());
+    EXPECT_EQ(rig.ports->OpenTransports(), 0);
+    EXPECT_EQ(rig.controller.ConnectedBaud(), 0u);
+}
+
+TEST(SerialSearch, AFixedBaudIsTheFirstPassesRate) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link, 57600);
+    rig.controller.SetBaudRate(57600);
+    ASSERT_TRUE(rig.Initialize());
+    EXPECT_EQ(rig.Tried(), (std::vector<Try>{{"/dev/ttyUSB0", 57600}}));
+}
+
+TEST(SerialSearch, AMissingFixedPortIsTheOnlyOneTried) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    rig.controller.SetComPort("/dev/ttyUSB7");
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_EQ(rig.Tried(), (std::vector<Try>{{"/dev/ttyUSB7", 921600}, {"/dev/ttyUSB7", 115200}}));
+    EXPECT_EQ(rig.Probes(), 0u);
+}
+
+TEST(SerialSearch, TheProbeTimeoutReachesTheOpenedPorts) {
+    SearchRig rig;
+    rig.ports->AddSilentPort("/dev/ttyS0");
+    rig.controller.SetProbeTimeoutMs(150);
+    const std::uint64_t start = rig.clock.NowMs();
+    EXPECT_FALSE(rig.Initialize());
+    for (const auto& open : rig.ports->SerialOpens())
+        EXPECT_EQ(open.readTimeoutMs, 150u);
+    // Each silent probe costs its read time-out and the transaction's 700 ms of waits.
+    EXPECT_EQ(rig.clock.NowMs() - start, 2u * (150 + 700));
+}
+
+TEST(Initialize, AnUnknownTransportTypeConnectsNothing) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    rig.controller.SetTransportType(3);
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_TRUE(rig.ports->SerialOpens().empty());
+    EXPECT_EQ(rig.ports->UdpOpens(), 0u);
+}
+
+TEST(Initialize, ForgetsThePreviousConnectionsActiveAndTunedQcl) {
+    SearchRig rig;
+    rig.controller.UpdateCache([](LaserCache& c) {
+        c.activeQcl = 3;
+        c.tunedQcl = 2;
+    });
+    TraceCapture trace;
+    rig.Initialize();
+    EXPECT_EQ(rig.controller.ActiveQcl(), 0);
+    EXPECT_EQ(rig.controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), 0);
+    EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
+}
+
+TEST(UdpConnection, ProbesTheLaserOnceWithThreeAttempts) {
+    SearchRig rig;
+    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
+    rig.controller.SetTransportType(kTransportUdp);
+    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
+    sim::FaultRule silent;
+    silent.fault = sim::Fault::Silent;
+    silent.count = -1;
+    rig.faults.Add(silent);
+
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_EQ(rig.ports->UdpOpens(), 1u);
+    EXPECT_EQ(rig.link.GetStats().packets, 3u);
+    EXPECT_EQ(rig.ports->OpenTransports(), 0);
+}
+
+TEST(UdpConnection, ConnectsToTheConfiguredAddressAndPort) {
+    SearchRig rig;
+    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    rig.controller.SetTransportType(kTransportUdp);
+    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
+    ASSERT_TRUE(rig.Initialize());
+    EXPECT_EQ(rig.Probes(), 1u);
+    EXPECT_TRUE(rig.ports->SerialOpens().empty());
+
+    // Another port number finds nobody.
+    SearchRig other;
+    other.ports->SetUdpLaser(kLoopbackLaser, 5000, other.link);
+    other.controller.SetTransportType(kTransportUdp);
+    other.controller.SetUdpAddress(kLoopbackLaser, 5001);
+    EXPECT_FALSE(other.Initialize());
+}
+
+TEST(UdpConnection, ASocketThatCannotBeBoundSendsNothing) {
+    SearchRig rig;
+    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
+    rig.ports->SetUdpBindFails(true);
+    rig.controller.SetTransportType(kTransportUdp);
+    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
+    EXPECT_FALSE(rig.Initialize());
+    EXPECT_EQ(rig.link.GetStats().packets, 0u);
+}
+
+TEST(SdkConnection, ProbesTheGivenTransportAndKeepsIt) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    KTarvexController sdk(ControllerProfile::Sdk(), &rig.clock);
+    EXPECT_TRUE(sdk.Initialize(rig.ports->OpenSerial("/dev/ttyUSB0", 921600, 2000)));
+    EXPECT_TRUE(sdk.IsConnected());
+    EXPECT_TRUE(sdk.HasTransport());
+    EXPECT_EQ(rig.Probes(), 1u);
+
+    // A second connection replaces the first transport, which is closed.
+    EXPECT_FALSE(sdk.Initialize(rig.ports->OpenSerial("/dev/ttyUSB0", 115200, 2000)));
+    EXPECT_FALSE(sdk.IsConnected());
+    EXPECT_FALSE(sdk.HasTransport());
+    EXPECT_EQ(rig.ports->OpenTransports(), 0);
+}
+
+TEST(SdkConnection, WithoutATransportDropsTheOneHeld) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    KTarvexController sdk(ControllerProfile::Sdk(), &rig.clock);
+    ASSERT_TRUE(sdk.Initialize(rig.ports->OpenSerial("/dev/ttyUSB0", 921600, 2000)));
+    EXPECT_FALSE(sdk.Initialize(nullptr));
+    EXPECT_FALSE(sdk.HasTransport());
+    EXPECT_EQ(rig.ports->OpenTransports(), 0);
+}
+
+// The real transports: the serial port on a pseudo-terminal and the socket on loopback, with
+// the laser answering from a thread of its own. Only the transports' read waits are real.
+struct RealChannelLaser {
+    ManualClock clock;
+    sim::SimLaser model{clock};
+    sim::FaultInjector faults;
+    sim::SimLink link{model, faults};
+};
+
+TEST(RealChannels, InitializeFindsTheLaserOnAPseudoTerminal) {
+    RealChannelLaser laser;
+    sim::PtyAttachment pty(laser.link, laser.clock);
+    ASSERT_TRUE(pty.IsOpen());
+    KTarvexController controller(ControllerProfile::Panel(), &laser.clock);
+    controller.SetComPort(pty.SlavePath());
+    controller.SetProbeTimeoutMs(500);
+
+    ASSERT_TRUE(controller.Initialize());
+    controller.StopHeartbeat();
+    EXPECT_EQ(controller.ConnectedPort(), pty.SlavePath());
+    EXPECT_EQ(controller.ConnectedBaud(), 921600u);
+    EXPECT_TRUE(controller.ReadWriteAdminParams(false));
+    EXPECT_EQ(controller.SerialNumber(), laser.model.Profile().serialNumber);
+}
+
+TEST(RealChannels, InitializeFindsTheLaserOverUdp) {
+    RealChannelLaser laser;
+    sim::UdpAttachment endpoint(laser.link, laser.clock, kLoopbackLaser, 0);
+    ASSERT_TRUE(endpoint.IsOpen());
+    KTarvexController controller(ControllerProfile::Panel(), &laser.clock);
+    controller.SetTransportType(kTransportUdp);
+    controller.SetUdpAddress(kLoopbackLaser, endpoint.Port());
+    controller.SetUdpLocalAddress(kLoopbackHost);
+
+    ASSERT_TRUE(controller.Initialize());
+    controller.StopHeartbeat();
+    EXPECT_TRUE(controller.IsConnected());
+    EXPECT_EQ(laser.model.Executed(SysInfo::kCmd), 1u);
+    EXPECT_TRUE(controller.ReadFwVersion());
+    EXPECT_EQ(controller.ControllerFirmware().major,
+              laser.model.Profile().controllerFirmware.major);
+}
