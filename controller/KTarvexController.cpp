@@ -176,6 +176,15 @@ ScanStatus KTarvexController::GetScanStatus() const {
     });
 }
 
+bool KTarvexController::ExchangeWithReadTimeout(KTarvexCommand& command, KTarvexCommand& response,
+                                                std::uint32_t readMs) {
+    std::lock_guard lock(transactionMutex_);
+    SetTransportTimeouts(readMs, 0);
+    const bool ok = Exchange(command, response);
+    SetTransportTimeouts(kNormalReadTimeoutMs, 0);
+    return ok;
+}
+
 bool KTarvexController::Exchange(KTarvexCommand& command, KTarvexCommand& response) {
     std::lock_guard lock(transactionMutex_);
     if (!transport_)

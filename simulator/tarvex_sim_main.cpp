@@ -1,16 +1,26 @@
 // tarvex-sim: the simulated laser on a pseudo-terminal and/or a UDP port, in real time.
 //
-//   tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... [--seed N]
+//   tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... [--seed N] [--profile FILE]
+//              [--state FILE]
+//
+// --state keeps the saved states (favorites) in FILE: read at start, written at every change.
 //
 // A fault SPEC is NAME[,cmd=ID][,count=N|,rate=R][,delay=MS], NAME one of the fault names
 // ("drop-ack", "silent", ...). Lines on standard input control the laser while it runs:
 //   fault SPEC      add a fault rule
 //   clear-faults    remove all fault rules
 //   status HEX      set the status mask
+//   interlock open|closed, key on|off, pointer fitted|absent
+//   error CODE             put a fault into the error ring (status bit 8, error word)
+//   fault-cause present|gone   while present, clearing the fault does not take
+//   warning CODE           put a code into the warning ring
+//   temp-warning 1|2|pcb on|off
 //   quit            stop
 // Without input (end of file) it runs until interrupted.
 #include "FaultInjector.h"
+#include "LaserProfile.h"
 #include "PtyAttachment.h"
+#include "SavedStateFile.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 #include "UdpAttachment.h"
@@ -83,6 +93,33 @@ bool ParseEndpoint(const std::string& text, std::uint32_t& address, std::uint16_
     return true;
 }
 
+// The laser's hardware controls; false when `verb` is none of them.
+bool HardwareControl(const std::string& verb, const std::string& argument, std::stringstream& rest,
+                     sim::SimLaser& laser) {
+    const auto code = static_cast<std::uint16_t>(std::strtoul(argument.c_str(), nullptr, 0));
+    if (verb == "interlock") {
+        laser.SetInterlock(argument == "closed");
+    } else if (verb == "key") {
+        laser.SetKeySwitch(argument == "on");
+    } else if (verb == "pointer") {
+        laser.SetPointerFitted(argument == "fitted");
+    } else if (verb == "error") {
+        laser.InjectError(code);
+    } else if (verb == "fault-cause") {
+        laser.Modify([&](sim::SimState& s) { s.faultCausePresent = argument == "present"; });
+    } else if (verb == "warning") {
+        laser.InjectWarning(code);
+    } else if (verb == "temp-warning") {
+        std::string state;
+        rest >> state;
+        const int which = argument == "pcb" ? 3 : std::atoi(argument.c_str());
+        laser.SetTemperatureWarning(which, state == "on");
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Applies one control line; false for "quit".
 bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& faults) {
     std::stringstream words(line);
@@ -100,7 +137,7 @@ bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& 
     } else if (verb == "status") {
         laser.SetStatusMask(
             static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 16)));
-    } else if (!verb.empty()) {
+    } else if (!HardwareControl(verb, argument, words, laser) && !verb.empty()) {
         std::fprintf(stderr, "tarvex-sim: unknown command '%s'\n", verb.c_str());
     }
     return true;
@@ -108,7 +145,7 @@ bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& 
 
 int Usage() {
     std::fprintf(stderr, "usage: tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... "
-                         "[--seed N]\n");
+                         "[--seed N] [--profile FILE] [--state FILE]\n");
     return 2;
 }
 
@@ -121,6 +158,8 @@ int main(int argc, char** argv) {
     std::uint16_t udpPort = 0;
     std::uint32_t seed = 1;
     std::vector<sim::FaultRule> rules;
+    sim::LaserProfile profile = sim::LaserProfile::Default();
+    std::string stateFile;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -142,6 +181,22 @@ int main(int argc, char** argv) {
             if (!value)
                 return Usage();
             seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+        } else if (arg == "--state") {
+            const char* value = next();
+            if (!value)
+                return Usage();
+            stateFile = value;
+        } else if (arg == "--profile") {
+            const char* value = next();
+            if (!value)
+                return Usage();
+            std::string error;
+            auto loaded = sim::LaserProfile::Load(value, error);
+            if (!loaded) {
+                std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
+                return 1;
+            }
+            profile = std::move(*loaded);
         } else {
             return Usage();
         }
@@ -156,7 +211,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    sim::SimLaser laser(SystemClock::Instance());
+    sim::SimLaser laser(SystemClock::Instance(), std::move(profile));
+    if (std::string error; !stateFile.empty() && !sim::KeepSavedStatesIn(laser, stateFile, error)) {
+        std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
+        return 1;
+    }
     sim::FaultInjector faults(seed);
     for (const auto& rule : rules)
         faults.Add(rule);
