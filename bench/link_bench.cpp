@@ -1,6 +1,7 @@
 // Cost of one ReadStatusMask exchange (20-byte command, 12-byte ack, 20-byte response) on each
 // channel, beside a raw round trip of the same byte counts on the same channel with no protocol
 // code at either end. The ratio of the two is the host's protocol overhead.
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "FaultInjector.h"
 #include "InProcessTransport.h"
@@ -16,15 +17,8 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
-#include <cstdio>
 #include <deque>
-#include <fcntl.h>
-#include <map>
-#include <poll.h>
-#include <string>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace tarvex;
@@ -97,57 +91,9 @@ void PtyProtocol(benchmark::State& state) {
             state.SkipWithError("exchange failed");
 }
 
-// A peer that answers every 20 bytes with 32, knowing nothing of packets.
-class RawPtyPeer {
-public:
-    RawPtyPeer() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master_);
-        unlockpt(master_);
-        path_ = ptsname(master_);
-        keeper_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
-        termios tio{};
-        tcgetattr(keeper_, &tio);
-        cfmakeraw(&tio);
-        tcsetattr(keeper_, TCSANOW, &tio);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~RawPtyPeer() {
-        stop_ = true;
-        thread_.join();
-        ::close(keeper_);
-        ::close(master_);
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    void Run() {
-        std::uint8_t in[256];
-        std::uint8_t reply[kReplyBytes] = {};
-        std::size_t have = 0;
-        while (!stop_) {
-            pollfd pfd{master_, POLLIN, 0};
-            if (::poll(&pfd, 1, 20) <= 0)
-                continue;
-            ssize_t n = ::read(master_, in, sizeof in);
-            if (n <= 0)
-                continue;
-            have += static_cast<std::size_t>(n);
-            while (have >= kCommandBytes) {
-                have -= kCommandBytes;
-                (void)!::write(master_, reply, sizeof reply);
-            }
-        }
-    }
-    int master_ = -1;
-    int keeper_ = -1;
-    std::string path_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 void PtyRaw(benchmark::State& state) {
-    RawPtyPeer peer;
+    // A peer that answers every 20 bytes with 32, knowing nothing of packets.
+    bench::ScriptedPtyPeer peer({{kCommandBytes, kReplyBytes}});
     auto device = OpenSerialDevice(peer.Path());
     if (!device) {
         state.SkipWithError("cannot open the pseudo-terminal");
@@ -213,37 +159,6 @@ void UdpRaw(benchmark::State& state) {
     responder.join();
 }
 
-// Prints each channel's protocol time against its raw reference once all have run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nExchange time against the raw round trip of the same bytes:\n");
-        for (const char* channel : {"InProcess", "Pty", "Udp"}) {
-            auto protocol = Find(std::string(channel) + "Protocol");
-            auto raw = Find(std::string(channel) + "Raw");
-            if (protocol > 0 && raw > 0)
-                std::printf("  %-10s %10.2f us vs %10.2f us raw  ratio %.2f\n", channel,
-                            protocol / 1000.0, raw / 1000.0, protocol / raw);
-        }
-    }
-
-private:
-    double Find(const std::string& prefix) const {
-        for (const auto& [name, time] : times_)
-            if (name.rfind(prefix, 0) == 0)
-                return time;
-        return 0;
-    }
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 BENCHMARK(InProcessProtocol);
@@ -254,9 +169,9 @@ BENCHMARK(UdpProtocol)->UseRealTime();
 BENCHMARK(UdpRaw)->UseRealTime();
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithRatios(argc, argv,
+                                "Exchange time against the raw round trip of the same bytes:",
+                                {{"in process", "InProcessProtocol", "InProcessRaw"},
+                                 {"pseudo-terminal", "PtyProtocol", "PtyRaw"},
+                                 {"UDP loopback", "UdpProtocol", "UdpRaw"}});
 }

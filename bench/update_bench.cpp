@@ -3,6 +3,7 @@
 // protocol code at either end: for the update, the raw byte rate of the channel (the image
 // streamed one way) and the same frame-and-reply pattern; for the heartbeat, raw round trips of
 // the same byte counts as its exchanges.
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "FaultInjector.h"
 #include "FirmwareUpdater.h"
@@ -16,19 +17,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
 #include <deque>
-#include <fcntl.h>
-#include <map>
-#include <poll.h>
 #include <string>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace tarvex;
+using bench::ScriptedPtyPeer;
+using bench::Step;
 
 namespace {
 
@@ -37,12 +33,6 @@ constexpr std::size_t kFrameData = 160;
 constexpr std::size_t kFrameOverhead = 7; // start, address, length, check byte
 constexpr std::size_t kFrameReply = 2;
 constexpr SerialReadLimits kReadLimits{2000, 2000, 0};
-
-// One exchange as bytes on the wire: the command, then the ack and the response.
-struct Step {
-    std::size_t in;
-    std::size_t out;
-};
 
 // The exchanges of one heartbeat cycle of a four-QCL laser with firmware from 1.7.15 on.
 std::vector<Step> HeartbeatSteps() {
@@ -82,59 +72,6 @@ const FirmwareUpdateFile& OneMebibyteFile() {
     }();
     return file;
 }
-
-// A peer on a pseudo-terminal that knows nothing of packets or frames: it answers each step's
-// input with the step's count of bytes, going round the script.
-class ScriptedPtyPeer {
-public:
-    explicit ScriptedPtyPeer(std::vector<Step> script) : script_(std::move(script)) {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master_);
-        unlockpt(master_);
-        path_ = ptsname(master_);
-        keeper_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
-        termios tio{};
-        tcgetattr(keeper_, &tio);
-        cfmakeraw(&tio);
-        tcsetattr(keeper_, TCSANOW, &tio);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~ScriptedPtyPeer() {
-        stop_ = true;
-        thread_.join();
-        ::close(keeper_);
-        ::close(master_);
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    void Run() {
-        std::vector<std::uint8_t> in(8192);
-        std::vector<std::uint8_t> reply(2048);
-        std::size_t have = 0;
-        std::size_t step = 0;
-        while (!stop_) {
-            pollfd pfd{master_, POLLIN, 0};
-            if (::poll(&pfd, 1, 20) <= 0)
-                continue;
-            const ssize_t n = ::read(master_, in.data(), in.size());
-            if (n <= 0)
-                continue;
-            have += static_cast<std::size_t>(n);
-            while (have >= script_[step].in) {
-                have -= script_[step].in;
-                (void)!::write(master_, reply.data(), script_[step].out);
-                step = (step + 1) % script_.size();
-            }
-        }
-    }
-    std::vector<Step> script_;
-    int master_ = -1;
-    int keeper_ = -1;
-    std::string path_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 // Runs `script` from the host's side once: write each step's input, read its reply.
 bool RunRawScript(SerialDevice& device, const std::vector<Step>& script) {
@@ -271,43 +208,6 @@ void HeartbeatRawPty(benchmark::State& state) {
     RawOverPty(state, HeartbeatSteps());
 }
 
-// Prints each measurement against its reference once all have run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\nProtocol time against the raw reference on the same channel:\n");
-        for (const auto& [what, protocol, raw] :
-             {std::tuple{"1 MiB update, pty, vs byte rate", "UpdatePty", "UpdateRawStream"},
-              std::tuple{"1 MiB update, pty, vs its frames", "UpdatePty", "UpdateRawFrames"},
-              std::tuple{"heartbeat cycle, in process", "HeartbeatInProcess",
-                         "HeartbeatRawInProcess"},
-              std::tuple{"heartbeat cycle, pty", "HeartbeatPty", "HeartbeatRawPty"}}) {
-            const double p = Find(protocol);
-            const double r = Find(raw);
-            if (p > 0 && r > 0)
-                std::printf("  %-34s %12.1f us vs %12.1f us raw  ratio %.2f\n", what, p * 1e6,
-                            r * 1e6, p / r);
-        }
-    }
-
-private:
-    double Find(const std::string& name) const {
-        for (const auto& [run, time] : times_)
-            if (run == name || run.rfind(name + "/", 0) == 0)
-                return time;
-        return 0;
-    }
-    std::map<std::string, double> times_; // seconds
-};
-
 } // namespace
 
 BENCHMARK(UpdatePty)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -319,9 +219,10 @@ BENCHMARK(HeartbeatPty)->UseRealTime();
 BENCHMARK(HeartbeatRawPty)->UseRealTime();
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithRatios(
+        argc, argv, "Protocol time against the raw reference on the same channel:",
+        {{"1 MiB update, pty, vs byte rate", "UpdatePty", "UpdateRawStream"},
+         {"1 MiB update, pty, vs its frames", "UpdatePty", "UpdateRawFrames"},
+         {"heartbeat cycle, in process", "HeartbeatInProcess", "HeartbeatRawInProcess"},
+         {"heartbeat cycle, pty", "HeartbeatPty", "HeartbeatRawPty"}});
 }

@@ -1,0 +1,93 @@
+#include "BenchSupport.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarvex::bench {
+
+ScriptedPtyPeer::ScriptedPtyPeer(std::vector<Step> script) : script_(std::move(script)) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+        return;
+    path_ = ptsname(master_);
+    keeper_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    tcgetattr(keeper_, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(keeper_, TCSANOW, &tio);
+    thread_ = std::thread([this] { Run(); });
+}
+
+ScriptedPtyPeer::~ScriptedPtyPeer() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    if (keeper_ >= 0)
+        ::close(keeper_);
+    if (master_ >= 0)
+        ::close(master_);
+}
+
+void ScriptedPtyPeer::Run() {
+    std::vector<std::uint8_t> in(8192);
+    std::vector<std::uint8_t> reply(2048);
+    std::size_t have = 0;
+    std::size_t step = 0;
+    while (!stop_) {
+        pollfd pfd{master_, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0)
+            continue;
+        const ssize_t n = ::read(master_, in.data(), in.size());
+        if (n <= 0)
+            continue;
+        have += static_cast<std::size_t>(n);
+        while (have >= script_[step].in) {
+            have -= script_[step].in;
+            (void)!::write(master_, reply.data(), script_[step].out);
+            step = (step + 1) % script_.size();
+        }
+    }
+}
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& run : runs)
+        if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+            seconds_[run.benchmark_name()] =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+}
+
+void RatioReporter::Finalize() {
+    ConsoleReporter::Finalize();
+    std::printf("\n%s\n", heading_.c_str());
+    for (const Row& row : rows_) {
+        const double measured = Find(row.measured);
+        const double reference = Find(row.reference);
+        if (measured > 0 && reference > 0)
+            std::printf("  %-36s %12.2f us vs %12.2f us raw  ratio %.2f\n", row.label,
+                        measured * 1e6, reference * 1e6, measured / reference);
+    }
+}
+
+double RatioReporter::Find(const std::string& name) const {
+    for (const auto& [run, time] : seconds_)
+        if (run == name || run.rfind(name + "/", 0) == 0)
+            return time;
+    return 0;
+}
+
+int RunWithRatios(int argc, char** argv, std::string heading,
+                  std::vector<RatioReporter::Row> rows) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter(std::move(heading), std::move(rows));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace tarvex::bench
