@@ -11,26 +11,19 @@ namespace {
 
 constexpr std::uint32_t kUpdateReadTimeoutMs = 10000;
 
-// Raw controller firmware frames: start byte, 32-bit address, length, data, Crc8.
-constexpr std::uint8_t kFrameStart = 1;
-constexpr std::size_t kFrameHeaderSize = 6;
-constexpr std::size_t kMaxFrameData = 160;
-constexpr std::uint8_t kEndFrameAccepted = 3;
 constexpr int kFrameAttempts = 10;
 constexpr int kReplyReads = 10;
-
-constexpr std::uint8_t kUpdateReady = 1;
 
 // Fills `frame` and returns its size. The frame's Crc8 covers its first n + 5 bytes, which
 // leaves the last data byte out: that is what the laser's boot loader computes.
 std::size_t BuildFrame(std::uint32_t address, const std::uint8_t* data, std::uint32_t n,
                        std::uint8_t* frame) {
-    frame[0] = kFrameStart;
+    frame[0] = fw_frame::kStart;
     be::PutU32(frame + 1, address);
     frame[5] = static_cast<std::uint8_t>(n);
-    std::copy_n(data, n, frame + kFrameHeaderSize);
-    frame[kFrameHeaderSize + n] = Crc8(frame, static_cast<std::uint16_t>(n + 5));
-    return kFrameHeaderSize + n + 1;
+    std::copy_n(data, n, frame + fw_frame::kHeaderSize);
+    frame[fw_frame::kHeaderSize + n] = Crc8(frame, static_cast<std::uint16_t>(n + 5));
+    return fw_frame::kHeaderSize + n + 1;
 }
 
 // Reads exactly `count` bytes; false on a time-out, whichever way the transport reports it.
@@ -63,7 +56,7 @@ bool KTarvexController::WaitForUpdateReady() {
     if (!transport_)
         return false;
     try {
-        if (transport_->ReadByte() == kUpdateReady)
+        if (transport_->ReadByte() == fw_frame::kReady)
             return true;
     } catch (const NoBytesToRead&) {
         clock_->SleepMs(500);
@@ -74,11 +67,11 @@ bool KTarvexController::WaitForUpdateReady() {
 
 bool KTarvexController::WriteFwData(std::uint32_t address, const std::uint8_t* data,
                                     std::uint32_t n) {
-    if (n > kMaxFrameData || (n > 0 && data == nullptr)) {
+    if (n > fw_frame::kMaxData || (n > 0 && data == nullptr)) {
         Trace("[%s] Frame of %u bytes refused", "KTarvexController::WriteFwData", n);
         return false;
     }
-    std::array<std::uint8_t, kFrameHeaderSize + kMaxFrameData + 1> frame;
+    std::array<std::uint8_t, fw_frame::kHeaderSize + fw_frame::kMaxData + 1> frame;
     const std::size_t size = BuildFrame(address, data, n, frame.data());
     const std::uint8_t expected = Crc8(data, static_cast<std::uint16_t>(n));
 
@@ -94,7 +87,7 @@ bool KTarvexController::WriteFwData(std::uint32_t address, const std::uint8_t* d
                 clock_->SleepMs(500);
                 continue;
             }
-            if (reply[0] == kFrameStart && reply[1] == expected) {
+            if (reply[0] == fw_frame::kStart && reply[1] == expected) {
                 Trace("FWUpdate:Got valid response");
                 return true;
             }
@@ -110,11 +103,11 @@ bool KTarvexController::FinishFwUpdate(std::uint32_t totalBytes) {
     std::lock_guard lock(transactionMutex_);
     bool accepted = false;
     if (transport_) {
-        std::array<std::uint8_t, kFrameHeaderSize + 1> frame;
+        std::array<std::uint8_t, fw_frame::kHeaderSize + 1> frame;
         const std::size_t size = BuildFrame(totalBytes, nullptr, 0, frame.data());
         transport_->SendByteList(frame.data(), size);
         std::uint8_t reply = 0;
-        accepted = ReadExactly(*transport_, &reply, 1) && reply == kEndFrameAccepted;
+        accepted = ReadExactly(*transport_, &reply, 1) && reply == fw_frame::kEndAccepted;
     }
     SetHeartbeatPaused(false);
     return accepted;

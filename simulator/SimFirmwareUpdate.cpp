@@ -8,19 +8,12 @@ namespace tarvex::sim {
 namespace {
 
 constexpr std::uint16_t kStatusRefused = 1;
-constexpr std::uint8_t kReady = 1;
 
-// Raw frames: start byte 1, 32-bit address, length n, n data bytes, Crc8 over the first n + 5.
-constexpr std::uint8_t kFrameStart = 1;
-constexpr std::size_t kFrameHeaderSize = 6;
-constexpr std::size_t kMaxFrameData = 160;
 constexpr std::uint8_t kFrameRejected = 0;
-constexpr std::uint8_t kEndAccepted = 3;
 // The boot loader drops a partial frame after a pause, as the packet receiver does.
 constexpr std::uint64_t kRawResetMs = 100;
 
 constexpr std::uint8_t kMotionBoardUpdate = 4;
-constexpr std::size_t kMotionBlockMax = 64;
 
 bool IsControllerUpdate(std::uint8_t type) {
     return type == 1 || type == 2;
@@ -44,9 +37,9 @@ bool Take(int& count) {
 void TakeFrame(FirmwareUpdateSimState& update, const std::uint8_t* frame, std::size_t n,
                std::vector<SimEmission>& out) {
     const std::uint32_t address = be::GetU32(frame + 1);
-    const std::uint8_t* data = frame + kFrameHeaderSize;
+    const std::uint8_t* data = frame + fw_frame::kHeaderSize;
     const bool intact =
-        Crc8(frame, static_cast<std::uint16_t>(n + 5)) == frame[kFrameHeaderSize + n];
+        Crc8(frame, static_cast<std::uint16_t>(n + 5)) == frame[fw_frame::kHeaderSize + n];
     if (n == 0) {
         if (!intact) {
             ++update.badFrames;
@@ -56,7 +49,7 @@ void TakeFrame(FirmwareUpdateSimState& update, const std::uint8_t* frame, std::s
         update.endAddress = address;
         update.rawMode = false;
         update.type = 0;
-        out.push_back({{update.faults.endReply.value_or(kEndAccepted)}, 0});
+        out.push_back({{update.faults.endReply.value_or(fw_frame::kEndAccepted)}, 0});
         return;
     }
     if (!intact) {
@@ -71,7 +64,7 @@ void TakeFrame(FirmwareUpdateSimState& update, const std::uint8_t* frame, std::s
     std::uint8_t crc = Crc8(data, static_cast<std::uint16_t>(n));
     if (Take(update.faults.corruptReplies))
         crc = static_cast<std::uint8_t>(crc ^ 0x5A);
-    out.push_back({{kFrameStart, crc}, 0});
+    out.push_back({{fw_frame::kStart, crc}, 0});
 }
 
 } // namespace
@@ -93,7 +86,7 @@ void SimLaser::RegisterFirmwareUpdateHandlers() {
         update.endAddress.reset();
         // The ready byte follows the response once the flash is erased.
         if (!update.faults.neverReady)
-            reply.after.push_back({{kReady}, update.eraseMs});
+            reply.after.push_back({{fw_frame::kReady}, update.eraseMs});
     };
 
     handlers_[kWriteMbFwDataCmd] = [this](const SimRequest& request, SimReply& reply) {
@@ -101,7 +94,7 @@ void SimLaser::RegisterFirmwareUpdateHandlers() {
         const std::uint32_t offset = be::GetU32(request.payload.data());
         const std::uint32_t length = be::GetU32(request.payload.data() + 4);
         std::copy_n(request.payload.begin(), 8, reply.payload.begin());
-        if (update.type != kMotionBoardUpdate || length > kMotionBlockMax ||
+        if (update.type != kMotionBoardUpdate || length > kMbFwBlockSize ||
             Take(update.faults.failBlocks))
             return; // byte 8 stays 0: refused
         Store(update.motionImage, offset, request.payload.data() + 8, length);
@@ -129,15 +122,15 @@ std::vector<SimEmission> SimLaser::ProcessRaw(const std::uint8_t* bytes, std::si
     std::vector<SimEmission> out;
     while (update.rawMode && !pending.empty()) {
         // Anything that cannot start a frame is skipped until something can.
-        if (pending[0] != kFrameStart ||
-            (pending.size() >= kFrameHeaderSize && pending[5] > kMaxFrameData)) {
+        if (pending[0] != fw_frame::kStart ||
+            (pending.size() >= fw_frame::kHeaderSize && pending[5] > fw_frame::kMaxData)) {
             pending.erase(pending.begin());
             continue;
         }
-        if (pending.size() < kFrameHeaderSize)
+        if (pending.size() < fw_frame::kHeaderSize)
             break;
         const std::size_t n = pending[5];
-        const std::size_t size = kFrameHeaderSize + n + 1;
+        const std::size_t size = fw_frame::kHeaderSize + n + 1;
         if (pending.size() < size)
             break;
         TakeFrame(update, pending.data(), n, out);

@@ -31,4 +31,16 @@ inline constexpr std::uint16_t kExecFirmwareUpdateCmd = 152;
 inline constexpr std::uint16_t kWriteMbFwDataCmd = 155;
 inline constexpr std::size_t kMbFwBlockSize = 64;
 
+// Controller firmware goes over the raw link in frames: start byte, 32-bit big-endian address,
+// data length n, n data bytes, and a Crc8 over the first n + 5 bytes of the frame. The laser
+// answers a frame with 1 and the Crc8 of its data, the end frame (n = 0) with 3, and says it is
+// ready for frames, once its flash is erased, with a single 1.
+namespace fw_frame {
+inline constexpr std::uint8_t kStart = 1;
+inline constexpr std::size_t kHeaderSize = 6;
+inline constexpr std::size_t kMaxData = 160;
+inline constexpr std::uint8_t kEndAccepted = 3;
+inline constexpr std::uint8_t kReady = 1;
+} // namespace fw_frame
+
 } // namespace tarvex
