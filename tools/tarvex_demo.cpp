@@ -1,44 +1,70 @@
-// A short tour of the laser link on the built-in simulated laser: the simulator answers on a
-// pseudo-terminal and on a loopback UDP port, and the host talks to it through the same serial
-// and socket transports it uses for a real laser.
-#include "ByteOrder.h"
+// A tour of the controller on the built-in simulated laser: the simulator answers on a
+// pseudo-terminal, and the controller finds it, reads its identity, arms it, tunes it, switches
+// emission on and off and runs a sweep, all through the same serial transport it uses for a
+// real laser, with the heartbeat keeping its picture of the laser fresh.
 #include "FaultInjector.h"
 #include "KTarvexController.h"
-#include "KWinComPort.h"
-#include "KWinUDP.h"
 #include "PtyAttachment.h"
 #include "SimLaser.h"
 #include "SimLink.h"
-#include "UdpAttachment.h"
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
+#include <thread>
 
 using namespace tarvex;
 
 namespace {
 
-constexpr std::uint16_t kStatusMask = 3;
-constexpr std::uint16_t kSysInfo = 4;
+constexpr std::uint8_t kWavenumber = units::kWavenumber;
 
-void Show(KTarvexController& controller, const char* what, std::uint16_t cmdID) {
-    KTarvexCommand command(cmdID, kRead);
-    KTarvexCommand response;
-    const bool ok = controller.Exchange(command, response);
-    std::printf("  %-30s seq %5u  %s", what, command.GetHeader().seqnum, ok ? "ok  " : "FAILED");
-    if (ok && cmdID == kStatusMask)
-        std::printf("  status mask 0x%08X, error word 0x%04X", be::GetU32(response.GetData()),
-                    be::GetU16(response.GetData() + 4));
-    if (ok && cmdID == kSysInfo)
-        std::printf("  interface %u, sysInfo %u", response.GetData()[0], response.GetData()[1]);
-    std::printf("   (consecutive failures: %u)\n", controller.ConsecutiveFailures());
+// A readback in the laser's display unit, shown as a wavenumber.
+double Wavenumber(float value, std::uint8_t unit) {
+    return static_cast<double>(unit == units::kMicrons ? units::Convert(value) : value);
 }
 
-void Tour(KTarvexController& controller, sim::FaultInjector& faults) {
-    Show(controller, "ReadInfoSysInfo", kSysInfo);
-    Show(controller, "ReadStatusMask", kStatusMask);
-    faults.Add({sim::Fault::CorruptAck, kStatusMask, 1, 0.0, 0});
-    Show(controller, "ReadStatusMask, ack corrupted", kStatusMask);
-    Show(controller, "ReadStatusMask again", kStatusMask);
+// Polls the controller's cache (kept fresh by the heartbeat) until `done` or `limitMs`.
+bool WaitFor(const std::function<bool()>& done, int limitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+void ShowIdentity(const KTarvexController& controller) {
+    const LaserCache c = controller.Snapshot();
+    std::printf("Laser %s, serial %s, made %s, %.1f h of operation\n",
+                FieldText(c.admin.model_num_length, c.admin.model_num).c_str(),
+                FieldText(c.admin.serial_num_length, c.admin.serial_num).c_str(),
+                std::string(c.admin.mfg_date.begin(), c.admin.mfg_date.end()).c_str(),
+                static_cast<double>(c.admin.hrs));
+    std::printf("Controller firmware %u.%u.%u, motion board %u.%u.%u\n", c.firmware.major,
+                c.firmware.minor, c.firmware.patch, c.motionFirmware.major, c.motionFirmware.minor,
+                c.motionFirmware.patch);
+    for (std::size_t i = 0; i < c.InstalledQcls(); ++i) {
+        const AdminQclParams& q = c.adminQcl[i];
+        std::printf("  QCL %u: %.2f to %.2f %s, up to %.0f mA%s\n", q.slot,
+                    static_cast<double>(q.min_ww), static_cast<double>(q.max_ww),
+                    q.ww_unit == units::kMicrons ? "um" : "cm-1",
+                    static_cast<double>(q.max_drive_current),
+                    q.max_drive_cw_current > 0 ? ", CW capable" : "");
+    }
+}
+
+void ShowEmission(const KTarvexController& controller) {
+    const LaserCache c = controller.Snapshot();
+    const std::size_t slot = c.light.cur_qcl;
+    std::printf("  emitting %s at %.1f cm-1 on QCL %zu", c.light.light_out ? "yes" : "no",
+                Wavenumber(c.light.current_ww, c.light.unit), slot);
+    if (slot >= 1 && slot <= kMaxQcls)
+        std::printf(", %.0f mA, TEC %.2f C",
+                    static_cast<double>(c.qclInfo[slot - 1].actual_current),
+                    static_cast<double>(c.qclInfo[slot - 1].actual_temp));
+    std::printf("\n");
 }
 
 } // namespace
@@ -47,37 +73,82 @@ int main() {
     sim::SimLaser laser(SystemClock::Instance());
     sim::FaultInjector faults;
     sim::SimLink link(laser, faults);
-
     sim::PtyAttachment pty(link, SystemClock::Instance());
     if (!pty.IsOpen()) {
         std::fprintf(stderr, "tarvex-demo: no pseudo-terminal available\n");
         return 1;
     }
-    {
-        KTarvexController controller(ControllerProfile::Sdk());
-        auto port = std::make_unique<KWinComPort>();
-        if (port->Open(pty.SlavePath(), 921600, 'N', 8, 1, true, true) != 0) {
-            std::fprintf(stderr, "tarvex-demo: cannot open %s\n", pty.SlavePath().c_str());
-            return 1;
-        }
-        port->SetTimeouts(500, 0);
-        controller.AttachTransport(std::move(port));
-        std::printf("Simulated laser on serial port %s (921600 baud)\n", pty.SlavePath().c_str());
-        Tour(controller, faults);
-    }
+    std::printf("Simulated laser on %s\n", pty.SlavePath().c_str());
 
-    sim::UdpAttachment udp(link, SystemClock::Instance(), 0x7F000002, 0);
-    if (udp.IsOpen()) {
-        KTarvexController controller(ControllerProfile::Sdk());
-        controller.SetTransportType(kTransportUdp);
-        auto socket = std::make_unique<KWinUDP>();
-        if (socket->Open(0x7F000002, udp.Port(), 0x7F000001) == 0) {
-            socket->SetTimeouts(500, 0);
-            controller.AttachTransport(std::move(socket));
-            std::printf("Simulated laser on UDP 127.0.0.2:%u\n", udp.Port());
-            Tour(controller, faults);
-        }
+    KTarvexController controller(ControllerProfile::Panel());
+    controller.SetComPort(pty.SlavePath());
+    controller.SetLinkLostCallback([] { std::printf("  (the link to the laser is failing)\n"); });
+    if (!controller.Initialize()) {
+        std::fprintf(stderr, "tarvex-demo: no laser answered on %s\n", pty.SlavePath().c_str());
+        return 1;
     }
+    std::printf("Connected on %s at %u baud\n", controller.ConnectedPort().c_str(),
+                controller.ConnectedBaud());
+    ShowIdentity(controller);
+
+    std::printf("Arming...\n");
+    if (!controller.ToggleArm() ||
+        !WaitFor([&] { return controller.StatusBit(status::kArmed); }, 5000)) {
+        std::fprintf(stderr, "tarvex-demo: the laser did not arm\n");
+        return 1;
+    }
+    std::printf("  armed (status mask 0x%X)\n", controller.StatusBits());
+
+    std::printf("Tuning to 1650 cm-1 on QCL 2...\n");
+    if (!controller.TuneToWW(1650.0f, kWavenumber, 0, 2) ||
+        !WaitFor([&] { return !controller.GetScanStatus().adjustingWavelength; }, 10000)) {
+        std::fprintf(stderr, "tarvex-demo: the tune did not complete\n");
+        return 1;
+    }
+    const ScanStatus tuned = controller.GetScanStatus();
+    std::printf("  tuned to %.1f cm-1\n", Wavenumber(tuned.currentWw, tuned.unit));
+
+    std::printf("Emission on...\n");
+    controller.SetLaserOnOff(true, 0);
+    WaitFor(
+        [&] {
+            return controller.ReadCache([](const LaserCache& c) {
+                return c.light.light_out != 0 && c.qclInfo[1].actual_current > 0;
+            });
+        },
+        3000);
+    ShowEmission(controller);
+    controller.SetLaserOnOff(false, 0);
+    WaitFor([&] { return !controller.StatusBit(status::kEmissionOn); }, 3000);
+    std::printf("Emission off\n");
+
+    std::printf("Sweeping 1700 to 1800 cm-1 at 50 cm-1/s...\n");
+    controller.StartSweepScan(1700.0f, 1800.0f, 50.0f, kWavenumber, 1, false, 2);
+    WaitFor([&] { return controller.GetScanStatus().scanInProgress; }, 2000);
+    int lastPercent = -1;
+    WaitFor(
+        [&] {
+            const ScanStatus s = controller.GetScanStatus();
+            if (s.scanPercent != lastPercent && s.scanInProgress) {
+                lastPercent = s.scanPercent;
+                std::printf("  %3u%%  %.1f cm-1\n", s.scanPercent, Wavenumber(s.currentWw, s.unit));
+            }
+            return !s.scanInProgress;
+        },
+        15000);
+    std::printf("  sweep done\n");
+
+    std::printf("A corrupted acknowledgement is rejected; the next command goes through:\n");
+    faults.Add({sim::Fault::CorruptAck, StatusMask::kCmd, 1, 0.0, 0});
+    controller.StopHeartbeat();
+    const bool first = controller.ReadStatusMask();
+    const bool second = controller.ReadStatusMask();
+    std::printf("  first read %s, second read %s\n", first ? "ok" : "rejected",
+                second ? "ok" : "rejected");
+
+    std::printf("Disarming...\n");
+    controller.ToggleArm();
+    std::printf("  %s\n", controller.StatusBit(status::kArmed) ? "still armed" : "disarmed");
     const auto stats = link.GetStats();
     std::printf("The laser saw %zu packets, %zu with a bad CRC, and refused %zu.\n", stats.packets,
                 stats.crcErrors, stats.naks);
