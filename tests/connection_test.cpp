@@ -1,13 +1,7 @@
 // Connecting to the laser: the panel's search over serial ports and bauds or its UDP address,
-// the SDK's connection through a transport it hands over, and one whole connection each over a
-// pseudo-terminal and UDP loopback with the real transports.
-#include "FaultInjector.h"
-#include "KTarvexController.h"
-#include "PtyAttachment.h"
-#include "SimLaser.h"
-#include "SimLink.h"
+// and the SDK's connection through a transport it hands over.
 #include "SimPortProvider.h"
-#include "UdpAttachment.h"
+#include "support/SimRig.h"
 #include "support/TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +11,6 @@ using namespace tarvex::test;
 
 namespace {
 
-constexpr std::uint32_t kLoopbackHost = 0x7F000001;  // 127.0.0.1
 constexpr std::uint32_t kLoopbackLaser = 0x7F000002; // 127.0.0.2
 
 struct Try {
@@ -30,11 +23,7 @@ void PrintTo(const Try& t, std::ostream* os) {
 }
 
 // A laser, the machine's ports as the search sees them, and a panel controller.
-struct SearchRig {
-    ManualClock clock;
-    sim::SimLaser laser{clock};
-    sim::FaultInjector faults;
-    sim::SimLink link{laser, faults};
+struct SearchRig : SimLaserRig {
     sim::SimPortProvider* ports = nullptr; // owned by the controller
     KTarvexController controller{ControllerProfile::Panel(), &clock};
 
@@ -56,6 +45,12 @@ struct SearchRig {
         return tried;
     }
     std::size_t Probes() const { return laser.Executed(SysInfo::kCmd); }
+    // The laser answers on UDP at 127.0.0.2:5000; the controller looks for it at `port`.
+    void UseUdp(std::uint16_t port = 5000) {
+        ports->SetUdpLaser(kLoopbackLaser, 5000, link);
+        controller.SetTransportType(kTransportUdp);
+        controller.SetUdpAddress(kLoopbackLaser, port);
+    }
 };
 
 } // namespace
@@ -169,13 +164,8 @@ TEST(Initialize, ForgetsThePreviousConnectionsActiveAndTunedQcl) {
 
 TEST(UdpConnection, ProbesTheLaserOnceWithThreeAttempts) {
     SearchRig rig;
-    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
-    rig.controller.SetTransportType(kTransportUdp);
-    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
-    sim::FaultRule silent;
-    silent.fault = sim::Fault::Silent;
-    silent.count = -1;
-    rig.faults.Add(silent);
+    rig.UseUdp();
+    rig.InjectNext(sim::Fault::Silent, -1);
 
     EXPECT_FALSE(rig.Initialize());
     EXPECT_EQ(rig.ports->UdpOpens(), 1u);
@@ -185,28 +175,22 @@ TEST(UdpConnection, ProbesTheLaserOnceWithThreeAttempts) {
 
 TEST(UdpConnection, ConnectsToTheConfiguredAddressAndPort) {
     SearchRig rig;
-    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
+    rig.UseUdp();
     rig.ports->AddPort("/dev/ttyUSB0", rig.link);
-    rig.controller.SetTransportType(kTransportUdp);
-    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
     ASSERT_TRUE(rig.Initialize());
     EXPECT_EQ(rig.Probes(), 1u);
     EXPECT_TRUE(rig.ports->SerialOpens().empty());
 
     // Another port number finds nobody.
     SearchRig other;
-    other.ports->SetUdpLaser(kLoopbackLaser, 5000, other.link);
-    other.controller.SetTransportType(kTransportUdp);
-    other.controller.SetUdpAddress(kLoopbackLaser, 5001);
+    other.UseUdp(5001);
     EXPECT_FALSE(other.Initialize());
 }
 
 TEST(UdpConnection, ASocketThatCannotBeBoundSendsNothing) {
     SearchRig rig;
-    rig.ports->SetUdpLaser(kLoopbackLaser, 5000, rig.link);
+    rig.UseUdp();
     rig.ports->SetUdpBindFails(true);
-    rig.controller.SetTransportType(kTransportUdp);
-    rig.controller.SetUdpAddress(kLoopbackLaser, 5000);
     EXPECT_FALSE(rig.Initialize());
     EXPECT_EQ(rig.link.GetStats().packets, 0u);
 }
@@ -225,57 +209,10 @@ TEST(SdkConnection, ProbesTheGivenTransportAndKeepsIt) {
     EXPECT_FALSE(sdk.IsConnected());
     EXPECT_FALSE(sdk.HasTransport());
     EXPECT_EQ(rig.ports->OpenTransports(), 0);
-}
 
-TEST(SdkConnection, WithoutATransportDropsTheOneHeld) {
-    SearchRig rig;
-    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
-    KTarvexController sdk(ControllerProfile::Sdk(), &rig.clock);
+    // So does a connection without a transport.
     ASSERT_TRUE(sdk.Initialize(rig.ports->OpenSerial("/dev/ttyUSB0", 921600, 2000)));
     EXPECT_FALSE(sdk.Initialize(nullptr));
     EXPECT_FALSE(sdk.HasTransport());
     EXPECT_EQ(rig.ports->OpenTransports(), 0);
-}
-
-// The real transports: the serial port on a pseudo-terminal and the socket on loopback, with
-// the laser answering from a thread of its own. Only the transports' read waits are real.
-struct RealChannelLaser {
-    ManualClock clock;
-    sim::SimLaser model{clock};
-    sim::FaultInjector faults;
-    sim::SimLink link{model, faults};
-};
-
-TEST(RealChannels, InitializeFindsTheLaserOnAPseudoTerminal) {
-    RealChannelLaser laser;
-    sim::PtyAttachment pty(laser.link, laser.clock);
-    ASSERT_TRUE(pty.IsOpen());
-    KTarvexController controller(ControllerProfile::Panel(), &laser.clock);
-    controller.SetComPort(pty.SlavePath());
-    controller.SetProbeTimeoutMs(500);
-
-    ASSERT_TRUE(controller.Initialize());
-    controller.StopHeartbeat();
-    EXPECT_EQ(controller.ConnectedPort(), pty.SlavePath());
-    EXPECT_EQ(controller.ConnectedBaud(), 921600u);
-    EXPECT_TRUE(controller.ReadWriteAdminParams(false));
-    EXPECT_EQ(controller.SerialNumber(), laser.model.Profile().serialNumber);
-}
-
-TEST(RealChannels, InitializeFindsTheLaserOverUdp) {
-    RealChannelLaser laser;
-    sim::UdpAttachment endpoint(laser.link, laser.clock, kLoopbackLaser, 0);
-    ASSERT_TRUE(endpoint.IsOpen());
-    KTarvexController controller(ControllerProfile::Panel(), &laser.clock);
-    controller.SetTransportType(kTransportUdp);
-    controller.SetUdpAddress(kLoopbackLaser, endpoint.Port());
-    controller.SetUdpLocalAddress(kLoopbackHost);
-
-    ASSERT_TRUE(controller.Initialize());
-    controller.StopHeartbeat();
-    EXPECT_TRUE(controller.IsConnected());
-    EXPECT_EQ(laser.model.Executed(SysInfo::kCmd), 1u);
-    EXPECT_TRUE(controller.ReadFwVersion());
-    EXPECT_EQ(controller.ControllerFirmware().major,
-              laser.model.Profile().controllerFirmware.major);
 }

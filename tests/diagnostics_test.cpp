@@ -33,14 +33,6 @@ Bytes ChannelsAsked(const SimRig& rig, std::uint16_t cmd) {
     return channels;
 }
 
-std::vector<std::uint8_t> Dispositions(const SimRig& rig, std::uint16_t cmd) {
-    std::vector<std::uint8_t> dispositions;
-    for (const auto& packet : rig.SentPackets())
-        if (packet.GetHeader().cmdID == cmd)
-            dispositions.push_back(packet.GetHeader().disposition);
-    return dispositions;
-}
-
 // Refuses the requests of one slot or index and answers the others as the laser would.
 void RefuseChannel(SimRig& rig, std::uint16_t cmd, std::uint8_t channel) {
     rig.laser.SetHandler(cmd, [channel](const sim::SimRequest& request, sim::SimReply& reply) {
@@ -52,8 +44,12 @@ void RefuseChannel(SimRig& rig, std::uint16_t cmd, std::uint8_t channel) {
 
 } // namespace
 
-TEST(TecMeas, AsksByZeroBasedIndexAndPrintsTheQclNumber) {
+TEST(TecMeas, AsksByZeroBasedIndexFollowsTheTecTemperatureAndStopsAtAFailedIndex) {
     TwoQclRig rig;
+    rig.laser.Modify([](sim::SimState& s) {
+        s.qcl[0].tecTemp = 25.0f;
+        s.qcl[1].tecTemp = 40.0f;
+    });
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ReadTecMeas());
     EXPECT_EQ(ChannelsAsked(rig, TecMeas::kCmd), (Bytes{0, 1}));
@@ -64,16 +60,7 @@ TEST(TecMeas, AsksByZeroBasedIndexAndPrintsTheQclNumber) {
     const auto packets = rig.SentPackets();
     ASSERT_EQ(packets.size(), 2u);
     EXPECT_NE(packets[0].GetHeader().seqnum, packets[1].GetHeader().seqnum);
-}
-
-TEST(TecMeas, FollowsTheTecTemperatureAndStopsAtAFailedIndex) {
-    TwoQclRig rig;
-    rig.laser.Modify([](sim::SimState& s) {
-        s.qcl[0].tecTemp = 25.0f;
-        s.qcl[1].tecTemp = 40.0f;
-    });
-    ASSERT_TRUE(rig.controller->ReadTecMeas());
-    const auto meas = rig.controller->ReadCache([](const LaserCache& c) { return c.tecMeas; });
+    const auto meas = rig.Cache().tecMeas;
     EXPECT_NEAR(meas[0].resistance, 10000.0f, 1.0f);
     EXPECT_LT(meas[1].resistance, meas[0].resistance);
     EXPECT_EQ(meas[1].index, 1);
@@ -88,45 +75,29 @@ TEST(TecMeas, FollowsTheTecTemperatureAndStopsAtAFailedIndex) {
     EXPECT_TRUE(none.laser.History().empty());
 }
 
-TEST(Galvo, ReadsFiveSlotsAndStopsAtTheFirstFailure) {
+TEST(Galvo, ReadsFiveSlotsAndStopsAtTheFirstFailureAndASetDacCountIsSentAndKept) {
     SimRig rig;
     ASSERT_TRUE(rig.controller->ReadAllTestGalvoParams());
     EXPECT_EQ(ChannelsAsked(rig, TestGalvoParams::kCmd), (Bytes{1, 2, 3, 4, 5}));
-
     rig.laser.ClearHistory();
-    RefuseChannel(rig, TestGalvoParams::kCmd, 3);
-    EXPECT_FALSE(rig.controller->ReadAllTestGalvoParams());
-    EXPECT_EQ(ChannelsAsked(rig, TestGalvoParams::kCmd), (Bytes{1, 2, 3}));
-}
-
-TEST(Galvo, ASetDacCountIsSentAndKept) {
-    SimRig rig;
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->SetTestGalvo(5, -1234));
     EXPECT_EQ(rig.Requests(TestGalvoParams::kCmd)[0], (Bytes{5, 0xFF, 0xFF, 0xFB, 0x2E}));
     EXPECT_TRUE(trace.Contains("[Test Galvo Params ] slot = 5 dac_count = -1234"));
     rig.controller->UpdateCache([](LaserCache& c) { c.testGalvo[4] = {}; });
     ASSERT_TRUE(rig.controller->ReadWriteTestGalvoParams(false, 5));
-    EXPECT_EQ(rig.controller->Snapshot().testGalvo[4].dac_count, -1234);
+    EXPECT_EQ(rig.Cache().testGalvo[4].dac_count, -1234);
 
     rig.laser.ClearHistory();
     EXPECT_FALSE(rig.controller->SetTestGalvo(6, 1));
     EXPECT_FALSE(rig.controller->ReadWriteTestGalvoParams(true, 0));
     EXPECT_TRUE(rig.laser.History().empty());
+    RefuseChannel(rig, TestGalvoParams::kCmd, 3);
+    EXPECT_FALSE(rig.controller->ReadAllTestGalvoParams());
+    EXPECT_EQ(ChannelsAsked(rig, TestGalvoParams::kCmd), (Bytes{1, 2, 3}));
 }
 
-TEST(GalvoLaserEnable, AFailureLeavesTheDefaultsInTheCache) {
-    SimRig rig;
-    rig.controller->UpdateCache([](LaserCache& c) { c.galvoLaser = {1, 1200, 9}; });
-    rig.InjectFor(GalvoLaserEnable::kCmd, Fault::Silent);
-    EXPECT_FALSE(rig.controller->ReadWriteGalvoLaserEnable(false));
-    const auto galvo = rig.controller->Snapshot().galvoLaser;
-    EXPECT_EQ(galvo.en, 0);
-    EXPECT_EQ(galvo.disp, 500);
-    EXPECT_EQ(galvo.flips, 0u);
-}
-
-TEST(GalvoLaserEnable, IsKeptAndCountsTheFlipsBetweenModules) {
+TEST(GalvoLaserEnable, IsKeptCountsTheFlipsAndFallsBackToTheDefaults) {
     SimRig rig;
     rig.controller->UpdateCache([](LaserCache& c) { c.galvoLaser = {1, 1200, 0}; });
     TraceCapture trace;
@@ -139,24 +110,46 @@ TEST(GalvoLaserEnable, IsKeptAndCountsTheFlipsBetweenModules) {
         rig.clock.Advance(3000);
     }
     ASSERT_TRUE(rig.controller->ReadWriteGalvoLaserEnable(false));
-    EXPECT_EQ(rig.controller->Snapshot().galvoLaser.flips, 2u);
+    EXPECT_EQ(rig.Cache().galvoLaser.flips, 2u);
+
+    // A failed read leaves the defaults in the cache.
+    rig.InjectFor(GalvoLaserEnable::kCmd, Fault::Silent);
+    EXPECT_FALSE(rig.controller->ReadWriteGalvoLaserEnable(false));
+    const auto galvo = rig.Cache().galvoLaser;
+    EXPECT_EQ(galvo.en, 0);
+    EXPECT_EQ(galvo.disp, 500);
+    EXPECT_EQ(galvo.flips, 0u);
 }
 
-TEST(MoveDuration, TakesAZeroBasedIndex) {
+TEST(MotionReadings, MoveDurationAndModuleInfoReportTheModuleAtItsGrating) {
     TwoQclRig rig;
     ASSERT_TRUE(rig.controller->TuneToWW(1700.0f, units::kWavenumber, 0, 0)); // module 2
     rig.clock.Advance(3000);
     rig.laser.ClearHistory();
+    TraceCapture trace;
     ASSERT_TRUE(rig.controller->ReadMoveDuration(1));
     EXPECT_EQ(rig.Requests(MoveDuration::kCmd)[0], (Bytes{1, 0, 0, 0, 0}));
-    const auto duration = rig.controller->Snapshot().moveDuration[1];
+    const auto duration = rig.Cache().moveDuration[1];
     EXPECT_EQ(duration.index, 1);
     EXPECT_EQ(duration.duration,
               sim::MoveDurationMs((5.0f + 10000.0f / 1650.0f) / 2, 10000.0f / 1700.0f));
 
+    ASSERT_TRUE(rig.controller->ReadAllTestQclInfo());
+    EXPECT_EQ(ChannelsAsked(rig, TestQclInfo::kCmd), (Bytes{1, 2}));
+    const auto info = rig.Cache().testQclInfo;
+    EXPECT_EQ(info[1].actual_ww_unit, units::kWavenumber);
+    EXPECT_NEAR(info[1].actual_ww, 1700.0f, 0.01f);
+    EXPECT_TRUE(
+        trace.Contains("[Test QCL Info ] slot = 2, qcl_on_off = 0, tec_enabled_disabled = 1"));
+
     rig.laser.ClearHistory();
     EXPECT_FALSE(rig.controller->ReadMoveDuration(2)); // a 2-QCL laser has indexes 0 and 1
     EXPECT_TRUE(rig.laser.History().empty());
+
+    SimRig none;
+    EXPECT_TRUE(none.controller->ReadAllTestQclInfo());
+    EXPECT_FALSE(none.controller->ReadTestQclInfo(1));
+    EXPECT_TRUE(none.laser.History().empty());
 }
 
 TEST(Encoder, EachGratingsCountFollowsItsWavelength) {
@@ -165,16 +158,15 @@ TEST(Encoder, EachGratingsCountFollowsItsWavelength) {
     ASSERT_TRUE(rig.controller->ReadEncoder());
     EXPECT_EQ(ChannelsAsked(rig, Encoder::kCmd), (Bytes{1, 2}));
     EXPECT_TRUE(trace.Contains("[Encoder] QCL2, Enc: "));
-    const auto before = rig.controller->Snapshot().encoders;
+    const auto before = rig.Cache().encoders;
 
     ASSERT_TRUE(rig.controller->TuneToWW(4.3f, units::kMicrons, 0, 0));
     rig.clock.Advance(3000);
     ASSERT_TRUE(rig.controller->ReadEncoder());
-    const auto after = rig.controller->Snapshot().encoders;
+    const auto after = rig.Cache().encoders;
     EXPECT_LT(after[0].enc, before[0].enc); // a shorter wavelength, a smaller angle
     EXPECT_EQ(after[1].enc, before[1].enc);
-    const auto calibration =
-        rig.laser.Inspect([](const sim::SimState& s) { return s.diagnostics.motion[0]; });
+    const auto calibration = rig.State().diagnostics.motion[0];
     EXPECT_EQ(after[0].enc, sim::EncoderCount(calibration, 4.3f));
 }
 
@@ -193,9 +185,7 @@ TEST(MotionTestParams, TracesBeforeTheExchangeAndKeepsTheCalibration) {
     EXPECT_EQ(be::GetF32(r.data() + 5), 1e-5f);
     EXPECT_EQ(be::GetF32(r.data() + 9), 0.2f);
     EXPECT_TRUE(trace.Contains("[ReadWrite Test Motion] slot 2, gratingSpacing: 8.000000"));
-    EXPECT_EQ(rig.laser.Inspect(
-                  [](const sim::SimState& s) { return s.diagnostics.motion[1].gratingSpacing; }),
-              8.0f);
+    EXPECT_EQ(rig.State().diagnostics.motion[1].gratingSpacing, 8.0f);
 }
 
 TEST(TestQcl, AReadSendsTheSlotAndAWriteTheWholeRecord) {
@@ -228,31 +218,12 @@ TEST(TestQcl, AReadSendsTheSlotAndAWriteTheWholeRecord) {
     EXPECT_EQ(ChannelsAsked(rig, TestQclParams::kCmd), (Bytes{1}));
 }
 
-TEST(TestQcl, InfoReportsEachModuleAtItsGrating) {
-    TwoQclRig rig;
-    ASSERT_TRUE(rig.controller->TuneToWW(1700.0f, units::kWavenumber, 0, 0));
-    rig.clock.Advance(3000);
-    TraceCapture trace;
-    ASSERT_TRUE(rig.controller->ReadAllTestQclInfo());
-    EXPECT_EQ(ChannelsAsked(rig, TestQclInfo::kCmd), (Bytes{1, 2}));
-    const auto info = rig.controller->Snapshot().testQclInfo;
-    EXPECT_EQ(info[1].actual_ww_unit, units::kWavenumber);
-    EXPECT_NEAR(info[1].actual_ww, 1700.0f, 0.01f);
-    EXPECT_TRUE(
-        trace.Contains("[Test QCL Info ] slot = 2, qcl_on_off = 0, tec_enabled_disabled = 1"));
-
-    SimRig none;
-    EXPECT_TRUE(none.controller->ReadAllTestQclInfo());
-    EXPECT_FALSE(none.controller->ReadTestQclInfo(1));
-    EXPECT_TRUE(none.laser.History().empty());
-}
-
 TEST(BoardTests, ATecChannelWriteGoesAsAnExecuteWithItsSwitches) {
     SimRig rig;
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ReadWriteTecChannel(true, 1, false, 2));
     ASSERT_TRUE(rig.controller->ReadWriteTecChannel(false, 1, true, 1));
-    EXPECT_EQ(Dispositions(rig, TecChannel::kCmd), (std::vector<std::uint8_t>{kExecute, kRead}));
+    EXPECT_EQ(rig.Dispositions(TecChannel::kCmd), (std::vector<std::uint8_t>{kExecute, kRead}));
     const auto requests = rig.Requests(TecChannel::kCmd);
     EXPECT_EQ(requests[0], WireBytes(TecChannel{.index = 1, .on = 0, .direction = 2}));
     EXPECT_EQ(requests[1], WireBytes(TecChannel{.index = 1}));
@@ -270,18 +241,18 @@ TEST(BoardTests, SlowTestsRaiseTheReadTimeoutAndSetItBack) {
     EXPECT_EQ(rig.transport->TimeoutHistory(), (std::vector<std::uint32_t>{5000, 2000}));
     EXPECT_EQ(rig.Requests(TecChannelDrive::kCmd)[0],
               WireBytes(TecChannelDrive{.index = 2, .enable = 1, .setValue = 1.5f, .flag = 1}));
-    EXPECT_EQ(rig.controller->Snapshot().tecChannelDrive[2].setValue, 1.5f);
+    EXPECT_EQ(rig.Cache().tecChannelDrive[2].setValue, 1.5f);
 
     ASSERT_TRUE(rig.controller->ExecQclIfTest(true, 0));
     ASSERT_TRUE(rig.controller->ExecQclIfTest(false, 0));
-    EXPECT_EQ(Dispositions(rig, QclIfTest::kCmd), (std::vector<std::uint8_t>{kExecute, kRead}));
+    EXPECT_EQ(rig.Dispositions(QclIfTest::kCmd), (std::vector<std::uint8_t>{kExecute, kRead}));
     EXPECT_EQ(trace.Count("[QclIfTest] Ch0, Inst: 1, Results: 0x1F"), 2u);
 
     // Also after a failure.
     rig.InjectFor(QclIfTest::kCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ExecQclIfTest(true, 3));
     EXPECT_EQ(rig.transport->TimeoutHistory().back(), 2000u);
-    EXPECT_EQ(rig.controller->Snapshot().qclIfTest[3].inst, 0);
+    EXPECT_EQ(rig.Cache().qclIfTest[3].inst, 0);
 }
 
 TEST(BoardReadings, TraceWhatTheBoardReports) {
@@ -298,9 +269,8 @@ TEST(BoardReadings, TraceWhatTheBoardReports) {
     ASSERT_TRUE(rig.controller->ReadSysTemps());
     EXPECT_TRUE(trace.Contains("Humidity, 32.500"));
     ASSERT_TRUE(rig.controller->ReadTestLaserInfo());
-    const auto info = rig.controller->Snapshot().testLaserInfo;
-    EXPECT_EQ(info.caseTemp1,
-              rig.laser.Inspect([](const sim::SimState& s) { return s.caseTemp1; }));
+    const auto info = rig.Cache().testLaserInfo;
+    EXPECT_EQ(info.caseTemp1, rig.State().caseTemp1);
 }
 
 TEST(BoardReadings, TheTestLaserInfoReadNamesItselfEvenWhenItFails) {
@@ -311,5 +281,5 @@ TEST(BoardReadings, TheTestLaserInfoReadNamesItselfEvenWhenItFails) {
     EXPECT_FALSE(rig.controller->ReadTestLaserInfo());
     EXPECT_EQ(trace.Lines().front(), "KTarvexController::ReadTestLaserInfo");
     EXPECT_FALSE(trace.Contains("[READ TEST LASER INFO]"));
-    EXPECT_EQ(rig.controller->Snapshot().testLaserInfo.pcbTemp, 99.0f);
+    EXPECT_EQ(rig.Cache().testLaserInfo.pcbTemp, 99.0f);
 }

@@ -19,15 +19,6 @@ const std::string kFullRecord = "0123456789ABCDEF0123456789ABCDEF\r\n";
 
 } // namespace
 
-TEST(ReverseBits, MirrorsTheByte) {
-    EXPECT_EQ(ReverseBits(0x01), 0x80);
-    EXPECT_EQ(ReverseBits(0x35), 0xAC);
-    EXPECT_EQ(ReverseBits(0x00), 0x00);
-    EXPECT_EQ(ReverseBits(0xF0), 0x0F);
-    for (unsigned b = 0; b < 256; ++b)
-        ASSERT_EQ(ReverseBits(ReverseBits(static_cast<std::uint8_t>(b))), b);
-}
-
 TEST(UfpFile, RecordBecomesSixteenBitReversedBytes) {
     std::string error;
     const auto file = Parse(kFullRecord, error);
@@ -61,15 +52,6 @@ TEST(UfpFile, ShortFinalRecordIsUsedAsFarAsItGoes) {
         EXPECT_EQ(file->Data().size(), 20u);
         EXPECT_EQ(file->LastRecordUnterminated(), std::string(end) != "\r\n");
     }
-}
-
-TEST(UfpFile, RecordCountRoundsUpAndMatchesTheImage) {
-    const auto image = ImageBytes(404);
-    std::string error;
-    const auto file = FirmwareUpdateFile::Parse(Bytes(UfpText(image)), error);
-    ASSERT_TRUE(file) << error;
-    EXPECT_EQ(file->Records(), 26u); // 25 full records and one of 4 bytes: 25 * 34 + 10 bytes
-    EXPECT_EQ(file->Data(), BitReversed(image));
 }
 
 struct BadUfp {

@@ -244,16 +244,14 @@ TEST(FirmwareUpdate, LaserThatNeverGetsReadyEndsTheWait) {
 TEST(FirmwareUpdate, RefusedStartSendsNothingMore) {
     UpdateRig rig;
     rig.InjectNext(sim::Fault::Nak);
-    FirmwareUpdater updater(*rig.controller);
-    const auto result =
-        updater.UpdateFromFile(rig.WriteUfp("Tarvex_PROM_prod.ufp", UfpText(ImageBytes(32))));
+    const auto result = rig.Update("Tarvex_PROM_prod.ufp", ImageBytes(32));
     EXPECT_EQ(result.outcome, Outcome::StartFailed);
     EXPECT_EQ(result.message, "Unable to start update.");
     EXPECT_EQ(rig.transport->Sent().size(), 1u);
     EXPECT_FALSE(rig.controller->HeartbeatPaused());
 }
 
-TEST(FirmwareCommands, StartPausesTheHeartbeatOnlyWhenAccepted) {
+TEST(FirmwareCommands, StartPausesTheHeartbeatOnlyWhenAcceptedAndFinishingClearsThePause) {
     UpdateRig rig;
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ExecFirmwareUpdate(2));
@@ -261,9 +259,16 @@ TEST(FirmwareCommands, StartPausesTheHeartbeatOnlyWhenAccepted) {
     EXPECT_TRUE(rig.controller->HeartbeatPaused());
     EXPECT_EQ(rig.transport->TimeoutHistory(), (std::vector<std::uint32_t>{10000, 2000}));
 
-    UpdateRig refused;
-    EXPECT_FALSE(refused.controller->ExecFirmwareUpdate(3)); // a type the laser does not know
-    EXPECT_FALSE(refused.controller->HeartbeatPaused());
+    // Finishing clears the pause whatever the reply.
+    rig.Faults([](sim::FirmwareUpdateFaults& f) { f.endReply = 9; });
+    EXPECT_FALSE(rig.controller->FinishFwUpdate(0));
+    EXPECT_FALSE(rig.controller->HeartbeatPaused());
+    rig.controller->SetHeartbeatPaused(true);
+    rig.controller->FinishMbFwUpdate();
+    EXPECT_FALSE(rig.controller->HeartbeatPaused());
+
+    EXPECT_FALSE(rig.controller->ExecFirmwareUpdate(3)); // a type the laser does not know
+    EXPECT_FALSE(rig.controller->HeartbeatPaused());
 }
 
 TEST(FirmwareCommands, ReadyWaitReadsOneByteAndBacksOff) {
@@ -297,16 +302,4 @@ TEST(FirmwareCommands, MotionBlockLengthIsClampedAndCheckedBeforeSending) {
     EXPECT_FALSE(rig.controller->WriteFwData(0, data.data(), 161));
     EXPECT_EQ(rig.laser.History().size(), history.size());
     EXPECT_EQ(rig.Boot().writes, (Writes{{128, 64}}));
-}
-
-TEST(FirmwareCommands, FinishingClearsThePauseWhateverTheReply) {
-    UpdateRig rig;
-    ASSERT_TRUE(rig.controller->ExecFirmwareUpdate(1));
-    rig.Faults([](sim::FirmwareUpdateFaults& f) { f.endReply = 9; });
-    EXPECT_FALSE(rig.controller->FinishFwUpdate(0));
-    EXPECT_FALSE(rig.controller->HeartbeatPaused());
-
-    rig.controller->SetHeartbeatPaused(true);
-    rig.controller->FinishMbFwUpdate();
-    EXPECT_FALSE(rig.controller->HeartbeatPaused());
 }

@@ -1,13 +1,10 @@
 // The SDK's USB transport against simulated adapters on simulated time: which devices it will
 // open, how it sets them up, and how short reads reach the command exchange.
 #include "ByteOrder.h"
-#include "FaultInjector.h"
-#include "KTarvexController.h"
 #include "KWinUsbFtdi.h"
 #include "MakeTransport.h"
 #include "SimFtdiBackend.h"
-#include "SimLaser.h"
-#include "SimLink.h"
+#include "support/SimRig.h"
 #include "support/TraceCapture.h"
 
 #include <gmock/gmock.h>
@@ -21,22 +18,23 @@ using testing::ElementsAre;
 namespace {
 
 constexpr std::uint16_t kStatusMask = 3;
+constexpr std::uint32_t kLaserAdapter = 0x04036001;
 
-SimFtdiDevice Device(std::uint32_t id, std::string description) {
+SimFtdiDevice Device(std::uint32_t id = kLaserAdapter, std::string description = "Tarvex") {
     SimFtdiDevice device;
     device.id = id;
     device.description = std::move(description);
     return device;
 }
 
-class UsbFtdi : public testing::Test {
+// Simulated adapters, and the laser for those that reach it.
+class UsbFtdi : public testing::Test, protected test::SimLaserRig {
 protected:
     UsbFtdi() { previous_ = SetFtdiApi(&backend); }
     ~UsbFtdi() override { SetFtdiApi(previous_); }
 
     std::vector<std::string> Calls(std::size_t index) const { return backend.State(index).calls; }
 
-    ManualClock clock;
     SimFtdiBackend backend{clock};
 
 private:
@@ -47,12 +45,14 @@ private:
 
 // --- Which devices open ------------------------------------------------------------------
 
-TEST_F(UsbFtdi, OnlyTheLaserAdapterOpensWhateverItsDescription) {
-    const auto otherProduct = backend.AddDevice(Device(0x04036015, "Tarvex"));
-    const auto otherVendor = backend.AddDevice(Device(0x10C4EA60, "Tarvex"));
-    const auto laser = backend.AddDevice(Device(0x04036001, "Tarvex"));
+TEST_F(UsbFtdi, OnlyTheLaserAdapterOpensAndARequiredDescriptionMustMatchExactly) {
+    const auto otherProduct = backend.AddDevice(Device(0x04036015));
+    const auto otherVendor = backend.AddDevice(Device(0x10C4EA60));
+    for (const char* description : {"Tarvex2", "Tarve", "tarvex", "USB Serial Converter"})
+        backend.AddDevice(Device(kLaserAdapter, description));
+    const auto adapter = backend.AddDevice(Device());
     KWinUsbFtdi ftdi;
-    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 3);
+    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 7);
 
     for (bool requireDescription : {false, true}) {
         EXPECT_FALSE(ftdi.Open(921600, static_cast<int>(otherProduct), requireDescription));
@@ -62,31 +62,21 @@ TEST_F(UsbFtdi, OnlyTheLaserAdapterOpensWhateverItsDescription) {
     // Refused before the backend is asked to open anything.
     EXPECT_TRUE(Calls(otherProduct).empty());
     EXPECT_TRUE(Calls(otherVendor).empty());
-
     EXPECT_FALSE(ftdi.Open(921600, -1, false));
-    EXPECT_FALSE(ftdi.Open(921600, 3, false));
-    EXPECT_TRUE(ftdi.Open(921600, static_cast<int>(laser), true));
-    EXPECT_TRUE(ftdi.IsOpen());
-}
+    EXPECT_FALSE(ftdi.Open(921600, 7, false));
 
-TEST_F(UsbFtdi, RequiredDescriptionMustMatchExactly) {
-    backend.AddDevice(Device(0x04036001, "Tarvex2"));
-    backend.AddDevice(Device(0x04036001, "Tarve"));
-    backend.AddDevice(Device(0x04036001, "tarvex"));
-    backend.AddDevice(Device(0x04036001, "USB Serial Converter"));
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
-    KWinUsbFtdi ftdi;
-    for (int index = 0; index < 4; ++index) {
+    for (int index = 2; index < 6; ++index) {
         EXPECT_FALSE(ftdi.Open(115200, index, true)) << index;
         // Without the requirement any laser adapter will do.
         EXPECT_TRUE(ftdi.Open(115200, index, false)) << index;
         ftdi.Close();
     }
-    EXPECT_TRUE(ftdi.Open(115200, 4, true));
+    EXPECT_TRUE(ftdi.Open(921600, static_cast<int>(adapter), true));
+    EXPECT_TRUE(ftdi.IsOpen());
 }
 
 TEST_F(UsbFtdi, DeviceThatFailsToOpenLeavesTheTransportClosed) {
-    auto device = Device(0x04036001, "Tarvex");
+    auto device = Device();
     device.failOpen = true;
     backend.AddDevice(device);
     KWinUsbFtdi ftdi;
@@ -104,7 +94,7 @@ TEST_F(UsbFtdi, DeviceThatFailsToOpenLeavesTheTransportClosed) {
 }
 
 TEST_F(UsbFtdi, FailedListingLeavesNoDevices) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+    backend.AddDevice(Device());
     backend.SetListStatus(kFtIoError);
     KWinUsbFtdi ftdi;
     EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtIoError);
@@ -118,10 +108,10 @@ TEST_F(UsbFtdi, FailedListingLeavesNoDevices) {
 }
 
 TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+    backend.AddDevice(Device());
     KWinUsbFtdi first;
     EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
-    auto second = Device(0x04036001, "Tarvex");
+    auto second = Device();
     second.serialNumber = "TX0042";
     backend.AddDevice(second);
     EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
@@ -137,8 +127,8 @@ TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
 
 // --- Set-up --------------------------------------------------------------------------------
 
-TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrder) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrderAndAReopenClosesItFirst) {
+    backend.AddDevice(Device());
     KWinUsbFtdi ftdi;
     EXPECT_EQ(ftdi.ReadTimeoutMs(), 1000u);
     EXPECT_EQ(ftdi.WriteTimeoutMs(), 1000u);
@@ -147,25 +137,8 @@ TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrder) {
                                       "SetFlowControl 0x0100 0x11 0x13", "SetLatencyTimer 2",
                                       "SetTimeouts 1000 1000"));
     EXPECT_TRUE(ftdi.IsUsb());
-}
 
-TEST_F(UsbFtdi, TimeoutsApplyNowWhenOpenAndAtTheNextOpenOtherwise) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
-    KWinUsbFtdi ftdi;
-    ftdi.SetTimeouts(300, 400);
-    EXPECT_TRUE(Calls(0).empty());
     ASSERT_TRUE(ftdi.Open(115200, 0, false));
-    EXPECT_EQ(Calls(0).back(), "SetTimeouts 300 400");
-    ftdi.SetTimeouts(2000, 50);
-    EXPECT_EQ(Calls(0).back(), "SetTimeouts 2000 50");
-    EXPECT_EQ(backend.State(0).readTimeoutMs, 2000u);
-}
-
-TEST_F(UsbFtdi, ReopenClosesTheDeviceFirst) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
-    KWinUsbFtdi ftdi;
-    ASSERT_TRUE(ftdi.Open(115200, 0, false));
-    ASSERT_TRUE(ftdi.Open(921600, 0, false));
     const auto calls = Calls(0);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "Close"), 1);
     EXPECT_EQ(calls[6], "Close");
@@ -177,10 +150,22 @@ TEST_F(UsbFtdi, ReopenClosesTheDeviceFirst) {
     EXPECT_EQ(Calls(0).size(), calls.size() + 1);
 }
 
+TEST_F(UsbFtdi, TimeoutsApplyNowWhenOpenAndAtTheNextOpenOtherwise) {
+    backend.AddDevice(Device());
+    KWinUsbFtdi ftdi;
+    ftdi.SetTimeouts(300, 400);
+    EXPECT_TRUE(Calls(0).empty());
+    ASSERT_TRUE(ftdi.Open(115200, 0, false));
+    EXPECT_EQ(Calls(0).back(), "SetTimeouts 300 400");
+    ftdi.SetTimeouts(2000, 50);
+    EXPECT_EQ(Calls(0).back(), "SetTimeouts 2000 50");
+    EXPECT_EQ(backend.State(0).readTimeoutMs, 2000u);
+}
+
 // --- Purge and reads -------------------------------------------------------------------------
 
 TEST_F(UsbFtdi, PurgeDropsExactlyWhatHasArrived) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+    backend.AddDevice(Device());
     KWinUsbFtdi ftdi;
     ASSERT_TRUE(ftdi.Open(921600, 0, false));
     const auto setUp = Calls(0).size();
@@ -205,7 +190,7 @@ TEST_F(UsbFtdi, PurgeDropsExactlyWhatHasArrived) {
 }
 
 TEST_F(UsbFtdi, ReadsWaitAtMostTheReadTimeoutAndReturnWhatCame) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+    backend.AddDevice(Device());
     KWinUsbFtdi ftdi;
     ASSERT_TRUE(ftdi.Open(921600, 0, false));
     ftdi.SetTimeouts(100, 100);
@@ -238,14 +223,11 @@ TEST_F(UsbFtdi, ReadsWaitAtMostTheReadTimeoutAndReturnWhatCame) {
 
 class UsbFtdiExchange : public UsbFtdi {
 protected:
-    sim::SimLaser laser{clock};
-    sim::FaultInjector faults;
-    sim::SimLink link{laser, faults};
     KTarvexController controller{ControllerProfile::Sdk(), &clock};
 };
 
 TEST_F(UsbFtdiExchange, CommandReachesTheLaserAndTheResponseComesBack) {
-    auto device = Device(0x04036001, "Tarvex");
+    auto device = Device();
     device.link = &link;
     backend.AddDevice(device);
     laser.SetStatusMask(0x1407);
@@ -266,17 +248,14 @@ TEST_F(UsbFtdiExchange, CommandReachesTheLaserAndTheResponseComesBack) {
     EXPECT_EQ(controller.ConsecutiveFailures(), 0);
 
     // A reply held back within the 2000 ms read time-out is still good.
-    sim::FaultRule delay;
-    delay.fault = sim::Fault::Delay;
-    delay.delayMs = 1500;
-    faults.Add(delay);
+    InjectNext(sim::Fault::Delay, 1, 1500);
     KTarvexCommand late(kStatusMask, kRead);
     EXPECT_TRUE(controller.Exchange(late, response));
     EXPECT_EQ(clock.NowMs(), 1500u);
 }
 
 TEST_F(UsbFtdiExchange, SilentDeviceFailsTheAckOnItsSemantics) {
-    backend.AddDevice(Device(0x04036001, "Tarvex"));
+    backend.AddDevice(Device());
     controller.AttachTransport(MakeTransport(921600, 0, true));
     test::TraceCapture trace;
 
@@ -297,10 +276,10 @@ TEST_F(UsbFtdiExchange, SilentDeviceFailsTheAckOnItsSemantics) {
 }
 
 TEST_F(UsbFtdiExchange, MakeTransportDropsADeviceThatDoesNotOpen) {
-    auto device = Device(0x04036001, "Other");
+    auto device = Device(kLaserAdapter, "Other");
     device.failOpen = true;
     backend.AddDevice(device);
-    backend.AddDevice(Device(0x04036001, "Other"));
+    backend.AddDevice(Device(kLaserAdapter, "Other"));
     EXPECT_EQ(MakeTransport(921600, 0, true), nullptr);
     EXPECT_EQ(MakeTransport(921600, 2, true), nullptr);
     // No description is required of the SDK's candidates.

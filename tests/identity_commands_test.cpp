@@ -12,35 +12,6 @@ using namespace tarvex;
 using namespace tarvex::test;
 using sim::Fault;
 
-TEST(Identity, TheProbeStoresAndTracesTheSystemInformation) {
-    SimRig rig;
-    TraceCapture trace;
-    ASSERT_TRUE(rig.controller->ReadInfoSysInfo());
-    EXPECT_TRUE(trace.Contains("[ReadInfoSysInfo] supported interface = 3, sysInfo = 1"));
-    const auto info = rig.controller->ReadCache([](const LaserCache& c) { return c.sysInfo; });
-    EXPECT_EQ(info.detail[0], rig.laser.Profile().controllerFirmware.major);
-}
-
-TEST(Identity, AdminParamsAreReadAsTheLaserReportsThem) {
-    SimRig rig;
-    TraceCapture trace;
-    ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
-    const auto& profile = rig.laser.Profile();
-    EXPECT_EQ(rig.controller->SerialNumber(), profile.serialNumber);
-    EXPECT_EQ(rig.controller->ModelNumber(), profile.modelNumber);
-    EXPECT_EQ(rig.controller->InstalledQcls(), profile.qcls.size());
-    const auto admin = rig.controller->ReadCache([](const LaserCache& c) { return c.admin; });
-    EXPECT_NEAR(admin.hrs, profile.hours, 0.01);
-    EXPECT_EQ(admin.motionHardwareVersion, profile.motionHardwareVersion);
-    EXPECT_EQ(admin.motionFirmwareVersion, profile.motionFirmwareVersion);
-    EXPECT_EQ(rig.Requests(AdminParams::kCmd).back(), std::vector<std::uint8_t>(74, 0));
-    EXPECT_TRUE(trace.Contains("[Admin Params] major = 2, minor = 1, patch = 4, mfg_date = "
-                               "2026-03-14 model_num =                 TVX-4100, serial_num = "
-                               "                 TVX0042 num_qcls = 4 hrs = 1234.5"));
-    EXPECT_TRUE(trace.Contains("motionModuleType = 0x2 motionFirmwareVersion = 0x130 "
-                               "motionHardwareVersion = 0x102"));
-}
-
 TEST(Identity, OversizedLengthsAndModuleCountsAreCapped) {
     SimRig rig;
     rig.laser.SetHandler(AdminParams::kCmd, [](const sim::SimRequest&, sim::SimReply& reply) {
@@ -76,7 +47,7 @@ TEST(Identity, ModuleBlocksAreReadSlotBySlotPastAFailure) {
         EXPECT_TRUE(std::all_of(requests[slot - 1].begin() + 1, requests[slot - 1].end(),
                                 [](std::uint8_t b) { return b == 0; }));
     }
-    const auto qcls = rig.controller->ReadCache([](const LaserCache& c) { return c.adminQcl; });
+    const auto qcls = rig.Cache().adminQcl;
     EXPECT_EQ(qcls[0].slot, 0); // the failed slot kept its empty record
     const auto& second = rig.laser.Profile().qcls[1];
     EXPECT_EQ(qcls[1].slot, 2);
@@ -103,9 +74,29 @@ TEST(Identity, TheModuleReadAnswersForItsLastSlot) {
     EXPECT_EQ(none.laser.Executed(AdminQclParams::kCmd), 0u);
 }
 
-TEST(Identity, FirmwareVersionsOfBothBoards) {
+TEST(Identity, ReadsStoreAndTraceWhatTheLaserReportsAndFailuresKeepIt) {
     SimRig rig;
     TraceCapture trace;
+    ASSERT_TRUE(rig.controller->ReadInfoSysInfo());
+    EXPECT_TRUE(trace.Contains("[ReadInfoSysInfo] supported interface = 3, sysInfo = 1"));
+    const auto& profile = rig.laser.Profile();
+    EXPECT_EQ(rig.Cache().sysInfo.detail[0], profile.controllerFirmware.major);
+
+    ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
+    EXPECT_EQ(rig.controller->SerialNumber(), profile.serialNumber);
+    EXPECT_EQ(rig.controller->ModelNumber(), profile.modelNumber);
+    EXPECT_EQ(rig.controller->InstalledQcls(), profile.qcls.size());
+    const auto admin = rig.Cache().admin;
+    EXPECT_NEAR(admin.hrs, profile.hours, 0.01);
+    EXPECT_EQ(admin.motionHardwareVersion, profile.motionHardwareVersion);
+    EXPECT_EQ(admin.motionFirmwareVersion, profile.motionFirmwareVersion);
+    EXPECT_EQ(rig.Requests(AdminParams::kCmd).back(), std::vector<std::uint8_t>(74, 0));
+    EXPECT_TRUE(trace.Contains("[Admin Params] major = 2, minor = 1, patch = 4, mfg_date = "
+                               "2026-03-14 model_num =                 TVX-4100, serial_num = "
+                               "                 TVX0042 num_qcls = 4 hrs = 1234.5"));
+    EXPECT_TRUE(trace.Contains("motionModuleType = 0x2 motionFirmwareVersion = 0x130 "
+                               "motionHardwareVersion = 0x102"));
+
     ASSERT_TRUE(rig.controller->ReadFwVersion());
     ASSERT_TRUE(rig.controller->ReadMbFwVersion());
     const auto fw = rig.controller->ControllerFirmware();
@@ -114,14 +105,9 @@ TEST(Identity, FirmwareVersionsOfBothBoards) {
     EXPECT_EQ(rig.controller->MotionFirmware().minor, 3);
     EXPECT_TRUE(trace.Contains("[FW Ver] major: 2, minor: 1, patch: 4, PCB ver: -03"));
     EXPECT_TRUE(trace.Contains("[MB FW Ver] major: 1, minor: 3, patch: 0"));
-}
 
-TEST(Identity, FailedReadsKeepTheCachedBlocks) {
-    SimRig rig;
-    ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
-    ASSERT_TRUE(rig.controller->ReadFwVersion());
-    const LaserCache before = rig.controller->Snapshot();
-    TraceCapture trace;
+    trace.Clear();
+    const LaserCache before = rig.Cache();
 
     rig.InjectNext(Fault::CorruptResponse);
     EXPECT_FALSE(rig.controller->ReadWriteAdminParams(false));
@@ -130,7 +116,7 @@ TEST(Identity, FailedReadsKeepTheCachedBlocks) {
     rig.InjectNext(Fault::Nak);
     EXPECT_FALSE(rig.controller->ReadInfoSysInfo());
 
-    const LaserCache after = rig.controller->Snapshot();
+    const LaserCache after = rig.Cache();
     EXPECT_EQ(WireBytes(after.admin), WireBytes(before.admin));
     EXPECT_EQ(WireBytes(after.firmware), WireBytes(before.firmware));
     EXPECT_EQ(WireBytes(after.sysInfo), WireBytes(before.sysInfo));

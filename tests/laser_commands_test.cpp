@@ -49,17 +49,16 @@ TEST(LaserParams, AWriteSendsTheCachedRecordBigEndianAtItsOffsets) {
     rig.controller->UpdateCache([](LaserCache& c) { c.laserParams = LaserParams{}; });
     ASSERT_TRUE(rig.controller->ReadWriteLaserParams(false));
     EXPECT_EQ(rig.Requests(LaserParams::kCmd).back(), std::vector<std::uint8_t>(24, 0));
-    const auto p = rig.controller->ReadCache([](const LaserCache& c) { return c.laserParams; });
+    const auto p = rig.Cache().laserParams;
     EXPECT_EQ(p.start_ww, 4.5f);
     EXPECT_EQ(p.dwell_time, 250000u);
-}
 
-TEST(LaserParams, ARefusedWriteLeavesTheLaserAsItWas) {
-    SimRig rig;
+    // A refused write leaves the laser as it was.
     rig.controller->SetLaserMode(12); // no such mode
+    rig.controller->SetProcessTrigger(process_trigger::kExternalStep, 1, 70000);
     EXPECT_FALSE(rig.controller->ReadWriteLaserParams(true));
-    EXPECT_EQ(rig.laser.Inspect([](const sim::SimState& s) { return s.laserParams.laser_mode; }),
-              laser_mode::kPulsed);
+    EXPECT_EQ(rig.State().laserParams.laser_mode, laser_mode::kPulsed);
+    EXPECT_EQ(rig.State().laserParams.dwell_time, 250000u);
 }
 
 TEST(QclParams, AReadSendsEachSlotsCachedRecordUnderOneSequenceNumber) {
@@ -80,14 +79,13 @@ TEST(QclParams, AReadSendsEachSlotsCachedRecordUnderOneSequenceNumber) {
     EXPECT_EQ(packets[0].GetHeader().disposition, kRead);
 
     // The read replaced the cached records with the laser's.
-    const auto params = rig.controller->ReadCache([](const LaserCache& c) { return c.qclParams; });
-    const float laserCurrent =
-        rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[1].params.current; });
+    const auto params = rig.Cache().qclParams;
+    const float laserCurrent = rig.State().qcl[1].params.current;
     EXPECT_EQ(params[1].current, laserCurrent);
     EXPECT_EQ(params[1].slot, 2);
 }
 
-TEST(QclParams, AWriteSetsEveryInstalledModule) {
+TEST(QclParams, AWriteSetsEveryInstalledModuleAndSettersIgnoreMissingSlots) {
     SimRig rig;
     rig.SetInstalledQcls(2);
     ASSERT_TRUE(rig.controller->ReadWriteLaserQclParams(false));
@@ -97,10 +95,15 @@ TEST(QclParams, AWriteSetsEveryInstalledModule) {
     rig.controller->SetQclTemperature(1, 21.0f);
     rig.controller->SetQclLaserMode(1, laser_mode::kCw);
     rig.controller->SetQclCurrent(2, 650.0f);
+    // Slots that do not exist are ignored.
+    const auto before = WireBytes(rig.Cache().qclParams[0]);
+    rig.controller->SetQclCurrent(0, 1.0f);
+    rig.controller->SetQclTemperature(5, 1.0f);
+    EXPECT_EQ(WireBytes(rig.Cache().qclParams[0]), before);
     TraceCapture trace;
 
     ASSERT_TRUE(rig.controller->ReadWriteLaserQclParams(true));
-    const auto first = rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[0].params; });
+    const auto first = rig.State().qcl[0].params;
     EXPECT_EQ(first.pulse_rate, 50.0f);
     EXPECT_EQ(first.pulse_rate_unit, units::kKHz);
     EXPECT_EQ(first.temp, 21.0f);
@@ -113,16 +116,7 @@ TEST(QclParams, AWriteSetsEveryInstalledModule) {
     // A current beyond the module's limit is refused for that slot alone.
     rig.controller->SetQclCurrent(2, 5000.0f);
     EXPECT_FALSE(rig.controller->ReadWriteLaserQclParams(true));
-    EXPECT_EQ(rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[1].params.current; }),
-              650.0f);
-}
-
-TEST(QclParams, SettersIgnoreSlotsThatDoNotExist) {
-    SimRig rig;
-    const auto before = WireBytes(rig.controller->Snapshot().qclParams[0]);
-    rig.controller->SetQclCurrent(0, 1.0f);
-    rig.controller->SetQclTemperature(5, 1.0f);
-    EXPECT_EQ(WireBytes(rig.controller->Snapshot().qclParams[0]), before);
+    EXPECT_EQ(rig.State().qcl[1].params.current, 650.0f);
 }
 
 TEST(Vsrc, AWriteSendsTheSlotAndValueOnly) {
@@ -159,7 +153,7 @@ TEST(Vsrc, AFailedReadKeepsTheCachedValue) {
     rig.InjectNext(Fault::Silent);
     EXPECT_EQ(rig.controller->GetQclVsrc(0), 11.0f);
     EXPECT_FALSE(rig.controller->SetQclVsrc(0, 20.0f)); // above the pulsed limit
-    EXPECT_EQ(rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[0].vsrc.vsrc; }), 11.0f);
+    EXPECT_EQ(rig.State().qcl[0].vsrc.vsrc, 11.0f);
 }
 
 TEST(Emission, FollowsTheOnOffCommandOnlyWhileArmed) {
@@ -169,13 +163,12 @@ TEST(Emission, FollowsTheOnOffCommandOnlyWhileArmed) {
     EXPECT_EQ(rig.Requests(LaserOnOff::kCmd).back(), (std::vector<std::uint8_t>{1, 0, 0, 0, 0}));
     EXPECT_TRUE(trace.Contains("[Laser On Off Executed successfully] on_off = 1 slot = 0"));
     ASSERT_TRUE(rig.controller->ReadInfoLight());
-    EXPECT_EQ(rig.controller->ReadCache([](const LaserCache& c) { return c.light.light_out; }), 0);
+    EXPECT_EQ(rig.Cache().light.light_out, 0);
 
     Arm(rig);
     ASSERT_TRUE(rig.controller->SetLaserOnOff(true, 0));
     ASSERT_TRUE(rig.controller->ReadLaserOnOff());
-    EXPECT_EQ(rig.controller->ReadCache([](const LaserCache& c) { return c.laserOnOff.on_off; }),
-              1);
+    EXPECT_EQ(rig.Cache().laserOnOff.on_off, 1);
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     EXPECT_TRUE(rig.controller->StatusBit(status::kEmissionOn));
     EXPECT_TRUE(trace.Contains("[Laser On Off] on_off = 1 slot = 0"));
@@ -185,22 +178,19 @@ TEST(Emission, FollowsTheOnOffCommandOnlyWhileArmed) {
     EXPECT_FALSE(rig.controller->StatusBit(status::kEmissionOn));
 }
 
-TEST(ArmDisarm, ToggleArmArmsADisarmedLaserWithoutWaiting) {
+TEST(ArmDisarm, ToggleArmArmsWithoutWaitingAndDisarmsWaitingForTheArmedBitToClear) {
     SimRig rig;
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ToggleArm());
     EXPECT_EQ(rig.Requests(kArmDisarmCmd).back(), std::vector<std::uint8_t>{1});
     EXPECT_EQ(rig.laser.Executed(StatusMask::kCmd), 0u);
     EXPECT_TRUE(trace.Contains("[Laser Arm Disarm Executed successfully] arm_disarm = 1 "));
-}
 
-TEST(ArmDisarm, ToggleArmDisarmsAndWaitsForTheArmedBitToClear) {
-    SimRig rig;
-    Arm(rig);
+    rig.clock.Advance(2000);
+    ASSERT_TRUE(rig.controller->ReadStatusMask());
+    ASSERT_TRUE(rig.controller->StatusBit(status::kArmed));
     rig.laser.ClearHistory();
     const std::uint64_t start = rig.clock.NowMs();
-    TraceCapture trace;
-
     ASSERT_TRUE(rig.controller->ToggleArm());
     EXPECT_EQ(rig.Requests(kArmDisarmCmd).back(), std::vector<std::uint8_t>{0});
     EXPECT_FALSE(rig.controller->StatusBit(status::kArmed));
@@ -292,7 +282,7 @@ TEST(DisplayUnits, AreWrittenAndChangeTheUnitOfTheWavelengthReadback) {
     EXPECT_EQ(rig.Requests(WwDisplayUnits::kCmd).back(), (std::vector<std::uint8_t>{2, 2}));
     EXPECT_TRUE(trace.Contains("[WW Disp Units] ww=2, pulse_rate = 2"));
     ASSERT_TRUE(rig.controller->ReadInfoLight());
-    const auto light = rig.controller->ReadCache([](const LaserCache& c) { return c.light; });
+    const auto light = rig.Cache().light;
     EXPECT_EQ(light.unit, units::kWavenumber);
     EXPECT_FLOAT_EQ(light.current_ww, 2000.0f);
 
@@ -318,8 +308,8 @@ TEST(QclOnOff, SwitchesOneModulesDriverAndTracesTheReply) {
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ExecQclOnOff(2, 2));
     EXPECT_TRUE(trace.Contains("[Exec QCL ON OFF] slot = 2, cmd = 2"));
-    EXPECT_FALSE(rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[1].driverOn; }));
+    EXPECT_FALSE(rig.State().qcl[1].driverOn);
     ASSERT_TRUE(rig.controller->ExecQclOnOff(2, 1));
-    EXPECT_TRUE(rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[1].driverOn; }));
+    EXPECT_TRUE(rig.State().qcl[1].driverOn);
     EXPECT_FALSE(rig.controller->ExecQclOnOff(2, 3));
 }

@@ -39,15 +39,14 @@ TEST(LaserModel, TecsSettleOnANewSetPointAndReportIt) {
 
     rig.clock.Advance(1000);
     ASSERT_TRUE(rig.controller->ReadQclInfoParam());
-    const auto moving = rig.controller->ReadCache([](const LaserCache& c) { return c.qclInfo[2]; });
+    const auto moving = rig.Cache().qclInfo[2];
     EXPECT_NEAR(moving.actual_temp, 20.0f, 0.01f);
-    EXPECT_GT(moving.actual_tec_current, rig.controller->Snapshot().qclInfo[0].actual_tec_current);
+    EXPECT_GT(moving.actual_tec_current, rig.Cache().qclInfo[0].actual_tec_current);
     EXPECT_FALSE(Has(rig, status::kTecsAtTemperature));
 
     rig.clock.Advance(1000);
     EXPECT_TRUE(Has(rig, status::kTecsAtTemperature));
-    EXPECT_NEAR(rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[2].tecTemp; }), 21.0f,
-                0.001f);
+    EXPECT_NEAR(rig.State().qcl[2].tecTemp, 21.0f, 0.001f);
 }
 
 TEST(LaserModel, ArmingTakesAMomentAndNeedsInterlockAndKey) {
@@ -96,7 +95,7 @@ TEST(LaserModel, ReadbacksFollowEmissionOnTheLasingModule) {
     ASSERT_TRUE(rig.controller->ExecLaserArmDisarm(1));
     rig.clock.Advance(1500);
     ASSERT_TRUE(rig.controller->ReadQclInfoParam2());
-    auto second = rig.controller->ReadCache([](const LaserCache& c) { return c.qclInfo2[1]; });
+    auto second = rig.Cache().qclInfo2[1];
     EXPECT_EQ(second.qclCurrent, 0.0f);
     EXPECT_GT(second.qclVsrc, 0.0f); // the source is up once armed
 
@@ -104,9 +103,8 @@ TEST(LaserModel, ReadbacksFollowEmissionOnTheLasingModule) {
     rig.clock.Advance(10000);
     ASSERT_TRUE(rig.controller->ReadQclInfoParam2());
     ASSERT_TRUE(rig.controller->ReadInfoTemps());
-    const auto cache = rig.controller->Snapshot();
-    const float drive =
-        rig.laser.Inspect([](const sim::SimState& s) { return s.qcl[1].params.current; });
+    const auto cache = rig.Cache();
+    const float drive = rig.State().qcl[1].params.current;
     EXPECT_EQ(cache.qclInfo2[1].qclCurrent, drive);
     EXPECT_GT(cache.qclInfo2[1].qclV, 0.0f);
     EXPECT_EQ(cache.qclInfo2[0].qclCurrent, 0.0f);
@@ -116,7 +114,7 @@ TEST(LaserModel, ReadbacksFollowEmissionOnTheLasingModule) {
     ASSERT_TRUE(rig.controller->ExecQclOnOff(2, 2));
     rig.clock.Advance(50);
     ASSERT_TRUE(rig.controller->ReadQclInfoParam());
-    EXPECT_EQ(rig.controller->Snapshot().qclInfo[1].actual_current, 0.0f);
+    EXPECT_EQ(rig.Cache().qclInfo[1].actual_current, 0.0f);
 }
 
 TEST(LaserModel, ControlsRaiseTheirStatusBits) {
@@ -131,7 +129,7 @@ TEST(LaserModel, ControlsRaiseTheirStatusBits) {
     EXPECT_TRUE(mask & status::kPointerFitted);
     EXPECT_FALSE(mask & status::kPointerOn);
     rig.clock.Advance(60000);
-    EXPECT_GT(rig.laser.Inspect([](const sim::SimState& s) { return s.boardTemps.BTemp1; }), 40.0f);
+    EXPECT_GT(rig.State().boardTemps.BTemp1, 40.0f);
 
     rig.laser.InjectError(0x0C);
     EXPECT_TRUE(Has(rig, status::kSystemError));
@@ -146,13 +144,13 @@ TEST(LaserModel, ASmallerLaserReportsItsModulesAndEmptySlots) {
     EXPECT_EQ(rig.controller->InstalledQcls(), 2u);
     rig.SetInstalledQcls(3);
     EXPECT_TRUE(rig.controller->ReadWriteAdminQclParams(false));
-    const auto third = rig.controller->ReadCache([](const LaserCache& c) { return c.adminQcl[2]; });
+    const auto third = rig.Cache().adminQcl[2];
     EXPECT_EQ(third.slot, 3);
     EXPECT_EQ(third.is_available, 0);
     EXPECT_FALSE(rig.controller->ReadWriteLaserQclParams(false)); // no module in slot 3
 }
 
-TEST(LaserProfileFile, TheShippedExampleLoads) {
+TEST(LaserProfileFile, TheShippedExampleLoadsAndAMissingFileIsReported) {
     std::string error;
     const auto profile = sim::LaserProfile::Load(
         std::filesystem::path(TARVEX_PROFILE_DIR) / "two-qcl.profile", error);
@@ -175,7 +173,10 @@ TEST(LaserProfileFile, TheShippedExampleLoads) {
     ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
     ASSERT_TRUE(rig.controller->ReadWriteAdminQclParams(false));
     EXPECT_EQ(rig.controller->SerialNumber(), "TVX0107");
-    EXPECT_EQ(rig.controller->Snapshot().adminQcl[1].max_ww, 1350.0f);
+    EXPECT_EQ(rig.Cache().adminQcl[1].max_ww, 1350.0f);
+
+    EXPECT_FALSE(sim::LaserProfile::Load("/nonexistent/laser.profile", error));
+    EXPECT_NE(error.find("/nonexistent/laser.profile"), std::string::npos);
 }
 
 TEST(LaserProfileFile, DefaultsFillWhatAModuleLeavesOut) {
@@ -213,10 +214,4 @@ TEST(LaserProfileFile, MistakesAreReportedWithTheirLine) {
         EXPECT_FALSE(Parse(c.text, error)) << c.text;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << "got: " << error;
     }
-}
-
-TEST(LaserProfileFile, AMissingFileIsReported) {
-    std::string error;
-    EXPECT_FALSE(sim::LaserProfile::Load("/nonexistent/laser.profile", error));
-    EXPECT_NE(error.find("/nonexistent/laser.profile"), std::string::npos);
 }

@@ -1,17 +1,14 @@
-// The exchange over real channels: the termios transport on a pseudo-terminal and the socket
-// transport on loopback, each against the simulated laser running in a thread of its own.
+// The exchange and the panel's connection over real channels: the termios transport on a
+// pseudo-terminal and the socket transport on loopback, each against the simulated laser running
+// in a thread of its own.
 // Transaction waits run on simulated time; only the transports' own read time-outs are real,
 // and they are kept short where the laser is meant to stay silent.
 #include "ByteOrder.h"
-#include "FaultInjector.h"
-#include "KTarvexController.h"
 #include "KWinComPort.h"
 #include "KWinUDP.h"
 #include "PtyAttachment.h"
-#include "SimLaser.h"
-#include "SimLink.h"
 #include "UdpAttachment.h"
-#include "support/TraceCapture.h"
+#include "support/SimRig.h"
 
 #include <gtest/gtest.h>
 
@@ -29,21 +26,16 @@ constexpr std::uint32_t kLoopbackLaser = 0x7F000002; // 127.0.0.2
 constexpr std::uint32_t kLoopbackOther = 0x7F000003; // 127.0.0.3
 constexpr std::uint32_t kShortTimeoutMs = 150;
 
-struct Laser {
-    ManualClock clock;
-    sim::SimLaser model{clock};
-    sim::FaultInjector faults;
-    sim::SimLink link{model, faults};
+// One status read; `reply` receives the response.
+bool StatusExchange(KTarvexController& controller, KTarvexCommand* reply) {
+    KTarvexCommand command(kStatusMask, kRead), response;
+    const bool ok = controller.Exchange(command, response);
+    if (reply)
+        *reply = response;
+    return ok;
+}
 
-    void Inject(Fault fault, int count = 1) {
-        sim::FaultRule rule;
-        rule.fault = fault;
-        rule.count = count;
-        faults.Add(rule);
-    }
-};
-
-struct PtyRig : Laser {
+struct PtyRig : SimLaserRig {
     sim::PtyAttachment pty{link, clock};
     KTarvexController controller{ControllerProfile::Panel(), &clock};
     KWinComPort* port = nullptr;
@@ -57,13 +49,10 @@ struct PtyRig : Laser {
         controller.AttachTransport(std::move(owned));
     }
     ~PtyRig() { clock.SetAdvanceListener(nullptr); }
-    bool Exchange() {
-        KTarvexCommand command(kStatusMask, kRead), response;
-        return controller.Exchange(command, response);
-    }
+    bool Exchange(KTarvexCommand* reply = nullptr) { return StatusExchange(controller, reply); }
 };
 
-struct UdpRig : Laser {
+struct UdpRig : SimLaserRig {
     sim::UdpAttachment endpoint{link, clock, kLoopbackLaser, 0};
     KTarvexController controller{ControllerProfile::Panel(), &clock};
     KWinUDP* udp = nullptr;
@@ -79,13 +68,7 @@ struct UdpRig : Laser {
         controller.SetTransportType(kTransportUdp);
     }
     ~UdpRig() { clock.SetAdvanceListener(nullptr); }
-    bool Exchange(KTarvexCommand* reply = nullptr) {
-        KTarvexCommand command(kStatusMask, kRead), response;
-        bool ok = controller.Exchange(command, response);
-        if (reply)
-            *reply = response;
-        return ok;
-    }
+    bool Exchange(KTarvexCommand* reply = nullptr) { return StatusExchange(controller, reply); }
 };
 
 termios LineOf(KWinComPort& port) {
@@ -96,51 +79,47 @@ termios LineOf(KWinComPort& port) {
 
 } // namespace
 
-TEST(PseudoTerminal, ExchangesAndLoadsTheReply) {
-    PtyRig rig;
-    ASSERT_TRUE(rig.pty.IsOpen());
-    rig.model.SetStatusMask(0x20407);
-    KTarvexCommand command(kStatusMask, kRead), response;
-    ASSERT_TRUE(rig.controller.Exchange(command, response));
-    EXPECT_EQ(be::GetU32(response.GetData()), 0x20407u);
-    for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(rig.Exchange());
-    EXPECT_EQ(rig.link.GetStats().packets, 21u);
-    EXPECT_EQ(rig.link.GetStats().crcErrors, 0u);
-}
-
 TEST(PseudoTerminal, EveryFaultIsRejectedCountedAndRecoveredFrom) {
     PtyRig rig;
+    ASSERT_TRUE(rig.pty.IsOpen());
+    rig.laser.SetStatusMask(0x20407);
+    KTarvexCommand reply;
+    ASSERT_TRUE(rig.Exchange(&reply));
+    EXPECT_EQ(be::GetU32(reply.GetData()), 0x20407u);
     rig.port->SetTimeouts(kShortTimeoutMs, 0);
     for (Fault fault :
          {Fault::Silent, Fault::DropAck, Fault::DropResponse, Fault::CorruptAck,
           Fault::CorruptResponse, Fault::Nak, Fault::AckWrongSequence, Fault::ResponseWrongSequence,
           Fault::StaleDuplicate, Fault::StatusNonZero}) {
-        rig.Inject(fault);
+        rig.InjectNext(fault);
         EXPECT_FALSE(rig.Exchange()) << sim::FaultName(fault);
         EXPECT_EQ(rig.controller.ConsecutiveFailures(), 1) << sim::FaultName(fault);
         EXPECT_TRUE(rig.Exchange()) << "no recovery after " << sim::FaultName(fault);
         EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
     }
+    // Nothing the host wrote arrived spoiled.
+    EXPECT_EQ(rig.link.GetStats().crcErrors, 0u);
 }
 
-TEST(PseudoTerminal, LinkLossIsSignalledOnTheSixthFailureAndAgainOnTheSeventh) {
-    PtyRig rig;
-    rig.port->SetTimeouts(kShortTimeoutMs, 0);
-    std::vector<int> signalledAt;
-    int attempt = 0;
-    rig.controller.SetLinkLostCallback([&] { signalledAt.push_back(attempt); });
-    rig.Inject(Fault::Silent, 7);
-    for (attempt = 1; attempt <= 7; ++attempt)
-        EXPECT_FALSE(rig.Exchange());
-    EXPECT_EQ(signalledAt, (std::vector<int>{6, 7}));
-    EXPECT_TRUE(rig.Exchange());
-    EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
+TEST(PseudoTerminal, InitializeFindsTheLaser) {
+    SimLaserRig rig;
+    sim::PtyAttachment pty(rig.link, rig.clock);
+    ASSERT_TRUE(pty.IsOpen());
+    KTarvexController controller(ControllerProfile::Panel(), &rig.clock);
+    controller.SetComPort(pty.SlavePath());
+    controller.SetProbeTimeoutMs(500);
+
+    ASSERT_TRUE(controller.Initialize());
+    controller.StopHeartbeat();
+    EXPECT_EQ(controller.ConnectedPort(), pty.SlavePath());
+    EXPECT_EQ(controller.ConnectedBaud(), 921600u);
+    EXPECT_TRUE(controller.ReadWriteAdminParams(false));
+    EXPECT_EQ(controller.SerialNumber(), rig.laser.Profile().serialNumber);
 }
 
 TEST(PseudoTerminal, PortOpensWithTheLineSettingsItCanHonour) {
-    Laser laser;
-    sim::PtyAttachment pty(laser.link, laser.clock);
+    SimLaserRig rig;
+    sim::PtyAttachment pty(rig.link, rig.clock);
     KWinComPort port;
     // An unknown baud rate opens at 9600, 4 data bits as 8, 3 stop bits as one, parity 'M' as
     // none with parity checking off.
@@ -164,8 +143,8 @@ TEST(PseudoTerminal, PortOpensWithTheLineSettingsItCanHonour) {
 }
 
 TEST(PseudoTerminal, ReadThatTimesOutThrows) {
-    Laser laser;
-    sim::PtyAttachment pty(laser.link, laser.clock);
+    SimLaserRig rig;
+    sim::PtyAttachment pty(rig.link, rig.clock);
     KWinComPort port;
     ASSERT_EQ(port.Open(pty.SlavePath(), 921600, 'N', 8, 1, true, true), 0);
     port.SetTimeouts(20, 0);
@@ -174,22 +153,21 @@ TEST(PseudoTerminal, ReadThatTimesOutThrows) {
     EXPECT_THROW(port.ReadByteList(&byte, 1), NoBytesToRead);
 }
 
-TEST(Loopback, ExchangesOverUdp) {
-    UdpRig rig;
-    ASSERT_TRUE(rig.endpoint.IsOpen());
-    rig.model.SetStatusMask(0x407);
-    KTarvexCommand reply;
-    ASSERT_TRUE(rig.Exchange(&reply));
-    EXPECT_EQ(be::GetU32(reply.GetData()), 0x407u);
-}
+TEST(Loopback, InitializeFindsTheLaser) {
+    SimLaserRig rig;
+    sim::UdpAttachment endpoint(rig.link, rig.clock, kLoopbackLaser, 0);
+    ASSERT_TRUE(endpoint.IsOpen());
+    KTarvexController controller(ControllerProfile::Panel(), &rig.clock);
+    controller.SetTransportType(kTransportUdp);
+    controller.SetUdpAddress(kLoopbackLaser, endpoint.Port());
+    controller.SetUdpLocalAddress(kLoopbackHost);
 
-TEST(Loopback, FirstTwoAcksLostThirdAttemptSucceeds) {
-    UdpRig rig;
-    rig.udp->SetTimeouts(kShortTimeoutMs, 0);
-    rig.Inject(Fault::Silent, 2);
-    ASSERT_TRUE(rig.Exchange());
-    EXPECT_EQ(rig.link.GetStats().packets, 3u);
-    EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
+    ASSERT_TRUE(controller.Initialize());
+    controller.StopHeartbeat();
+    EXPECT_TRUE(controller.IsConnected());
+    EXPECT_EQ(rig.laser.Executed(SysInfo::kCmd), 1u);
+    EXPECT_TRUE(controller.ReadFwVersion());
+    EXPECT_EQ(controller.ControllerFirmware().major, rig.laser.Profile().controllerFirmware.major);
 }
 
 TEST(Loopback, EveryFaultIsRejectedCountedAndRecoveredFrom) {
@@ -199,16 +177,16 @@ TEST(Loopback, EveryFaultIsRejectedCountedAndRecoveredFrom) {
     // attempts; faults of the response fail the exchange.
     for (Fault fault : {Fault::DropAck, Fault::CorruptAck, Fault::Nak, Fault::AckWrongSequence,
                         Fault::StaleDuplicate}) {
-        rig.Inject(fault);
+        rig.InjectNext(fault);
         EXPECT_TRUE(rig.Exchange()) << sim::FaultName(fault);
         EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
     }
-    rig.Inject(Fault::Silent, 3);
+    rig.InjectNext(Fault::Silent, 3);
     EXPECT_FALSE(rig.Exchange());
     EXPECT_EQ(rig.controller.ConsecutiveFailures(), 3);
     for (Fault fault : {Fault::DropResponse, Fault::CorruptResponse, Fault::ResponseWrongSequence,
                         Fault::StatusNonZero}) {
-        rig.Inject(fault);
+        rig.InjectNext(fault);
         EXPECT_FALSE(rig.Exchange()) << sim::FaultName(fault);
         EXPECT_EQ(rig.controller.ConsecutiveFailures(), 1);
     }
@@ -218,7 +196,7 @@ TEST(Loopback, EveryFaultIsRejectedCountedAndRecoveredFrom) {
 
 TEST(Loopback, DatagramsFromOtherSendersAreIgnored) {
     UdpRig rig;
-    rig.model.SetStatusMask(0x407);
+    rig.laser.SetStatusMask(0x407);
     // Another host forges an ack and a response for the very command about to be sent.
     const std::uint16_t seqnum = KTarvexCommand::PeekNextSequenceNumber();
     auto forger = OpenUdpSocket(kLoopbackOther, 0);

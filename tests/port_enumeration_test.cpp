@@ -32,15 +32,10 @@ TEST(ComPortNumber, ComesFromTheLastComGroupOfTheFriendlyName) {
     EXPECT_EQ(ParseComPortNumber("Adapter (COM7) bridge (COM9)"), 9);
     EXPECT_EQ(ParseComPortNumber("Port (COM256)"), 256);
 
-    EXPECT_EQ(ParseComPortNumber("Bluetooth Link"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Printer Port (LPT1)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (com3)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM12"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM1a)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM-3)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM0)"), std::nullopt);
-    EXPECT_EQ(ParseComPortNumber("Port (COM99999999999)"), std::nullopt);
+    for (const char* name :
+         {"Bluetooth Link", "Printer Port (LPT1)", "Port (com3)", "Port (COM)", "Port (COM12",
+          "Port (COM1a)", "Port (COM-3)", "Port (COM0)", "Port (COM99999999999)"})
+        EXPECT_EQ(ParseComPortNumber(name), std::nullopt) << name;
 }
 
 TEST(SelectComPorts, WindowsNamesComeFromTheFriendlyNameAndUnnumberedPortsAreSkipped) {

@@ -58,26 +58,23 @@ TEST(Refresh, ReadsTheWholeStateInOrder) {
     EXPECT_TRUE(trace.Contains("Number of ticks = 0"));
 }
 
-TEST(Refresh, FirstFailureEndsTheMainChainButNotTheVersionReads) {
-    RefreshRig rig;
-    rig.InjectFor(kScanModeCmd, sim::Fault::Nak);
-    TraceCapture trace;
-    EXPECT_FALSE(rig.controller->refresh());
-    const Ids upToStatus(kMainChain.begin(), kMainChain.begin() + 10);
-    EXPECT_EQ(rig.Executed(), Concat(upToStatus, {154, 156, 79, 1009}));
-    EXPECT_TRUE(trace.Contains("fRet = FALSE"));
-    // The failed write attempt's waits are in the duration.
-    EXPECT_TRUE(trace.Contains("Number of ticks = 700"));
-}
-
-TEST(Refresh, NoSavedStateInUseSkipsTheTecReadAndFails) {
-    RefreshRig rig;
-    rig.SetSavedStatesInUse(0);
-    TraceCapture trace;
-    EXPECT_FALSE(rig.controller->refresh());
-    const Ids upToTable(kMainChain.begin(), kMainChain.begin() + 24);
-    EXPECT_EQ(rig.Executed(), Concat(upToTable, {154, 156, 79, 1009}));
-    EXPECT_TRUE(trace.Contains("fRet = FALSE"));
+// A refused scan mode, or no saved state in use (the TEC read is skipped), ends the main chain;
+// the version reads follow all the same.
+TEST(Refresh, AFailureEndsTheMainChainButNotTheVersionReads) {
+    for (bool refusedScanMode : {true, false}) {
+        RefreshRig rig;
+        if (refusedScanMode)
+            rig.InjectFor(kScanModeCmd, sim::Fault::Nak);
+        else
+            rig.SetSavedStatesInUse(0);
+        TraceCapture trace;
+        EXPECT_FALSE(rig.controller->refresh());
+        const Ids upToFailure(kMainChain.begin(), kMainChain.begin() + (refusedScanMode ? 10 : 24));
+        EXPECT_EQ(rig.Executed(), Concat(upToFailure, {154, 156, 79, 1009}));
+        EXPECT_TRUE(trace.Contains("fRet = FALSE"));
+        // The failed write attempt's waits are in the duration.
+        EXPECT_EQ(trace.Contains("Number of ticks = 700"), refusedScanMode);
+    }
 }
 
 struct VersionReads {
@@ -143,7 +140,7 @@ TEST(Refresh, ManufacturingModeKeepsTheFirstSourceVoltagesAsInitial) {
     reported = 14.0f;
     EXPECT_TRUE(rig.controller->refresh());
 
-    const LaserCache cache = rig.controller->Snapshot();
+    const LaserCache cache = rig.Cache();
     EXPECT_FLOAT_EQ(cache.initialVsrc[0].vsrc, 13.5f);
     EXPECT_FLOAT_EQ(cache.initialVsrc[1].vsrc, 14.5f);
     EXPECT_FLOAT_EQ(cache.vsrc[1].vsrc, 16.0f);

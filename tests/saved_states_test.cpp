@@ -22,14 +22,6 @@ void StoreInLaser(SimRig& rig, std::size_t slot, const std::string& name) {
         [&](sim::SimState& s) { s.saved.slots[slot] = {.inUse = true, .name = name}; });
 }
 
-Names CachedNames(SimRig& rig) {
-    return rig.controller->ReadCache([](const LaserCache& c) { return c.savedStateNames; });
-}
-
-SavedStateTable CachedTable(SimRig& rig) {
-    return rig.controller->ReadCache([](const LaserCache& c) { return c.savedStates; });
-}
-
 // Reads the table and the names as the refresh does.
 bool ReadFavorites(SimRig& rig) {
     return rig.controller->ReadSysNumSavedStates() && rig.controller->ReadSavedStateNames();
@@ -37,27 +29,20 @@ bool ReadFavorites(SimRig& rig) {
 
 } // namespace
 
-TEST(SavedStateNames, AFreshLaserListsItsDefaultFavorite) {
-    SimRig rig;
-    TraceCapture trace;
-    ASSERT_TRUE(ReadFavorites(rig));
-    EXPECT_EQ(CachedTable(rig).count, 1);
-    EXPECT_EQ(CachedNames(rig), (Names{"Default"}));
-    EXPECT_EQ(rig.Requests(SavedStateRecord::kNameCmd), (std::vector<Bytes>{Bytes(34, 0)}));
-    EXPECT_TRUE(trace.Contains("[Sys Num Saved states] 1"));
-    EXPECT_TRUE(trace.Contains("[Sys Saved State Name ] slot = 0, name = Default"));
-    EXPECT_TRUE(trace.Contains("[Sys Saved State Name ] slot = 8, [slot empty]"));
-}
-
 TEST(SavedStateNames, OneRequestPerEntryInUseRebuildsTheList) {
     SimRig rig;
     StoreInLaser(rig, 2, "Water line");
+    TraceCapture trace;
     ASSERT_TRUE(ReadFavorites(rig));
+    EXPECT_EQ(rig.Cache().savedStates.count, 2);
+    EXPECT_EQ(rig.Cache().savedStateNames, (Names{"Default", "", "Water line"}));
     const auto requests = rig.Requests(SavedStateRecord::kNameCmd);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0][0], 0);
+    EXPECT_EQ(requests[0], Bytes(34, 0));
     EXPECT_EQ(requests[1][0], 2);
-    EXPECT_EQ(CachedNames(rig), (Names{"Default", "", "Water line"}));
+    EXPECT_TRUE(trace.Contains("[Sys Num Saved states] 2"));
+    EXPECT_TRUE(trace.Contains("[Sys Saved State Name ] slot = 0, name = Default"));
+    EXPECT_TRUE(trace.Contains("[Sys Saved State Name ] slot = 8, [slot empty]"));
 }
 
 // A name that cannot be read leaves its place empty instead of shifting the names after it
@@ -69,7 +54,7 @@ TEST(SavedStateNames, AFailedNameReadKeepsTheOtherNamesInPlace) {
     ASSERT_TRUE(rig.controller->ReadSysNumSavedStates());
     rig.InjectFor(SavedStateRecord::kNameCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadSavedStateNames());
-    EXPECT_EQ(CachedNames(rig), (Names{"", "", "Water line", "", "", "Ice"}));
+    EXPECT_EQ(rig.Cache().savedStateNames, (Names{"", "", "Water line", "", "", "Ice"}));
 }
 
 TEST(SavedStateNames, NoEntryInUseCountsAsAFailure) {
@@ -83,8 +68,8 @@ TEST(SavedStateTableRead, AFailureForgetsTheCountOnly) {
     ASSERT_TRUE(rig.controller->ReadSysNumSavedStates());
     rig.InjectFor(SavedStateTable::kCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadSysNumSavedStates());
-    EXPECT_EQ(CachedTable(rig).count, 0);
-    EXPECT_EQ(CachedTable(rig).inUse[0], 1);
+    EXPECT_EQ(rig.Cache().savedStates.count, 0);
+    EXPECT_EQ(rig.Cache().savedStates.inUse[0], 1);
 }
 
 TEST(CreateSavedState, AFortyCharacterNameIsStoredAsItsFirstThirtyTwo) {
@@ -100,38 +85,34 @@ TEST(CreateSavedState, AFortyCharacterNameIsStoredAsItsFirstThirtyTwo) {
     Bytes expected = {1, 32};
     expected.insert(expected.end(), stored.begin(), stored.end());
     EXPECT_EQ(rig.Requests(SavedStateRecord::kSaveCmd)[0], expected);
-    EXPECT_EQ(CachedTable(rig).count, 2);
-    EXPECT_EQ(CachedTable(rig).inUse[1], 1);
-    EXPECT_EQ(CachedNames(rig)[1], stored);
+    EXPECT_EQ(rig.Cache().savedStates.count, 2);
+    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 1);
+    EXPECT_EQ(rig.Cache().savedStateNames[1], stored);
     EXPECT_TRUE(trace.Contains("[Sys Save State successful ] "));
 
     // The laser keeps the same name.
     ASSERT_TRUE(ReadFavorites(rig));
-    EXPECT_EQ(CachedNames(rig)[1], stored);
+    EXPECT_EQ(rig.Cache().savedStateNames[1], stored);
 }
 
-TEST(CreateSavedState, WithAllNineInUseSendsNothing) {
+TEST(CreateSavedState, RefusesWhatTheLaserCannotKeepWithoutSending) {
     SimRig rig;
+    ASSERT_TRUE(ReadFavorites(rig));
+    rig.laser.ClearHistory();
+    std::uint8_t slot = 0xEE;
+    EXPECT_FALSE(rig.controller->CreateSavedState("", slot));
+    EXPECT_FALSE(rig.controller->CreateSavedState("Caf\xC3\xA9", slot));
+    EXPECT_FALSE(rig.controller->CreateSavedState("Tab\there", slot));
+    EXPECT_EQ(rig.Cache().savedStates.count, 1);
+
+    // No entry left free.
     rig.controller->UpdateCache([](LaserCache& c) {
         c.savedStates.count = 9;
         c.savedStates.inUse.fill(1);
     });
-    std::uint8_t slot = 0xEE;
     EXPECT_FALSE(rig.controller->CreateSavedState("One more", slot));
     EXPECT_EQ(slot, 0xEE);
     EXPECT_TRUE(rig.laser.History().empty());
-}
-
-TEST(CreateSavedState, RefusesNamesTheLaserCannotKeep) {
-    SimRig rig;
-    ASSERT_TRUE(ReadFavorites(rig));
-    rig.laser.ClearHistory();
-    std::uint8_t slot = 0;
-    EXPECT_FALSE(rig.controller->CreateSavedState("", slot));
-    EXPECT_FALSE(rig.controller->CreateSavedState("Caf\xC3\xA9", slot));
-    EXPECT_FALSE(rig.controller->CreateSavedState("Tab\there", slot));
-    EXPECT_TRUE(rig.laser.History().empty());
-    EXPECT_EQ(CachedTable(rig).count, 1);
 }
 
 TEST(CreateSavedState, AFailedSaveLeavesTheEntryFree) {
@@ -140,8 +121,8 @@ TEST(CreateSavedState, AFailedSaveLeavesTheEntryFree) {
     rig.InjectFor(SavedStateRecord::kSaveCmd, Fault::Nak);
     std::uint8_t slot = 0;
     EXPECT_FALSE(rig.controller->CreateSavedState("Lost", slot));
-    EXPECT_EQ(CachedTable(rig).inUse[1], 0);
-    EXPECT_EQ(CachedNames(rig)[1], "");
+    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 0);
+    EXPECT_EQ(rig.Cache().savedStateNames[1], "");
 }
 
 TEST(EraseSavedState, FreesTheEntryTheLaserErased) {
@@ -150,27 +131,27 @@ TEST(EraseSavedState, FreesTheEntryTheLaserErased) {
     ASSERT_TRUE(ReadFavorites(rig));
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->EraseSavedState(3));
-    EXPECT_EQ(CachedTable(rig).count, 1);
-    EXPECT_EQ(CachedTable(rig).inUse[3], 0);
-    EXPECT_EQ(CachedNames(rig)[3], "");
+    EXPECT_EQ(rig.Cache().savedStates.count, 1);
+    EXPECT_EQ(rig.Cache().savedStates.inUse[3], 0);
+    EXPECT_EQ(rig.Cache().savedStateNames[3], "");
     EXPECT_TRUE(trace.Contains("[Sys Erase State successful ] "));
-    EXPECT_FALSE(rig.laser.Inspect([](const sim::SimState& s) { return s.saved.slots[3].inUse; }));
+    EXPECT_FALSE(rig.State().saved.slots[3].inUse);
 }
 
 TEST(EraseSavedState, AnUnknownSlotChangesNoEntry) {
     SimRig rig;
     ASSERT_TRUE(ReadFavorites(rig));
-    const auto table = CachedTable(rig);
+    const auto table = rig.Cache().savedStates;
     EXPECT_FALSE(rig.controller->EraseSavedState(42)); // the laser refuses it
-    EXPECT_EQ(WireBytes(CachedTable(rig)), WireBytes(table));
+    EXPECT_EQ(WireBytes(rig.Cache().savedStates), WireBytes(table));
 
     // Even when a laser accepts it.
     rig.laser.SetHandler(kEraseStateCmd, [](const sim::SimRequest& request, sim::SimReply& reply) {
         reply.payload[0] = request.payload[0];
     });
     EXPECT_TRUE(rig.controller->EraseSavedState(42));
-    EXPECT_EQ(WireBytes(CachedTable(rig)), WireBytes(table));
-    EXPECT_EQ(CachedNames(rig)[0], "Default");
+    EXPECT_EQ(WireBytes(rig.Cache().savedStates), WireBytes(table));
+    EXPECT_EQ(rig.Cache().savedStateNames[0], "Default");
 }
 
 // An entry freed after a failed erase would let the next create overwrite a favorite the
@@ -181,9 +162,9 @@ TEST(EraseSavedState, AFailedEraseKeepsTheEntry) {
     ASSERT_TRUE(ReadFavorites(rig));
     rig.InjectFor(kEraseStateCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->EraseSavedState(1));
-    EXPECT_EQ(CachedTable(rig).inUse[1], 1);
-    EXPECT_EQ(CachedTable(rig).count, 2);
-    EXPECT_EQ(CachedNames(rig)[1], "Keep me");
+    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 1);
+    EXPECT_EQ(rig.Cache().savedStates.count, 2);
+    EXPECT_EQ(rig.Cache().savedStateNames[1], "Keep me");
 }
 
 TEST(RecallSavedState, RestoresTheParametersTheSlotSaved) {
@@ -204,14 +185,12 @@ TEST(RecallSavedState, RestoresTheParametersTheSlotSaved) {
 
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->RecallSavedState(slot));
-    EXPECT_EQ(rig.controller->Snapshot().restoreState, slot);
+    EXPECT_EQ(rig.Cache().restoreState, slot);
     EXPECT_TRUE(trace.Contains("[Sys Restore State successful ] "));
-    rig.laser.Inspect([](const sim::SimState& s) {
-        EXPECT_EQ(s.laserParams.dwell_time, 250000u);
-        EXPECT_EQ(s.qcl[1].params.current, 420.0f);
-        EXPECT_EQ(s.scan.singleWW.scan_ww, 5.5f);
-        return 0;
-    });
+    const auto state = rig.State();
+    EXPECT_EQ(state.laserParams.dwell_time, 250000u);
+    EXPECT_EQ(state.qcl[1].params.current, 420.0f);
+    EXPECT_EQ(state.scan.singleWW.scan_ww, 5.5f);
 
     // An empty slot cannot be recalled.
     EXPECT_FALSE(rig.controller->RecallSavedState(7));
@@ -229,7 +208,7 @@ TEST(RegenDefaultFavorite, SucceedsOnlyWhenTheLaserSaysSo) {
     EXPECT_TRUE(trace.Contains("[Exec REGEN DEF FAV] success = 0"));
 }
 
-TEST(Preferences, TheProvisioningAddressTravelsFirstOctetFirst) {
+TEST(Preferences, AreKeptByTheLaserWithTheAddressFirstOctetFirst) {
     SimRig rig;
     rig.controller->UpdateCache([](LaserCache& c) {
         c.provisioningIp = {.ipAddr = 0xC000020A, // 192.0.2.10
@@ -247,16 +226,13 @@ TEST(Preferences, TheProvisioningAddressTravelsFirstOctetFirst) {
 
     rig.controller->UpdateCache([](LaserCache& c) { c.provisioningIp = {}; });
     ASSERT_TRUE(rig.controller->ReadWriteProvisioningIpAddr(false));
-    EXPECT_EQ(rig.controller->Snapshot().provisioningIp.ipAddr, 0xC000020Au);
-}
+    EXPECT_EQ(rig.Cache().provisioningIp.ipAddr, 0xC000020Au);
 
-TEST(Preferences, AudioAndGlobalPreferencesAreKeptByTheLaser) {
-    SimRig rig;
+    // The audio and global preferences are kept by the laser too.
     rig.controller->UpdateCache([](LaserCache& c) {
         c.audio = {.on_off = 0, .flash_led = 1};
         c.globalPrefs = {.always_use_crossover = 1, .reserved2 = 7};
     });
-    TraceCapture trace;
     ASSERT_TRUE(rig.controller->ReadWriteAudioNotificationPref(true));
     ASSERT_TRUE(rig.controller->ReadWriteGlobalPreferences(true));
     rig.controller->UpdateCache([](LaserCache& c) {
@@ -265,7 +241,7 @@ TEST(Preferences, AudioAndGlobalPreferencesAreKeptByTheLaser) {
     });
     ASSERT_TRUE(rig.controller->ReadWriteAudioNotificationPref(false));
     ASSERT_TRUE(rig.controller->ReadWriteGlobalPreferences(false));
-    const auto cache = rig.controller->Snapshot();
+    const auto cache = rig.Cache();
     EXPECT_EQ(cache.audio.flash_led, 1);
     EXPECT_EQ(cache.globalPrefs.always_use_crossover, 1);
     EXPECT_EQ(cache.globalPrefs.reserved2, 7);
@@ -292,11 +268,9 @@ TEST(SavedStateFile, FavoritesOutliveARestartOfTheSimulator) {
     SimRig restarted;
     ASSERT_TRUE(sim::KeepSavedStatesIn(restarted.laser, file, error)) << error;
     ASSERT_TRUE(ReadFavorites(restarted));
-    EXPECT_EQ(CachedNames(restarted), (Names{"Default", "Nitrous oxide"}));
+    EXPECT_EQ(restarted.Cache().savedStateNames, (Names{"Default", "Nitrous oxide"}));
     ASSERT_TRUE(restarted.controller->RecallSavedState(slot));
-    EXPECT_EQ(
-        restarted.laser.Inspect([](const sim::SimState& s) { return s.scan.singleWW.scan_ww; }),
-        7.25f);
+    EXPECT_EQ(restarted.State().scan.singleWW.scan_ww, 7.25f);
 
     // An erase is written back too.
     ASSERT_TRUE(restarted.controller->EraseSavedState(slot));
@@ -349,42 +323,27 @@ TEST(SavedStateFile, ABrokenFileIsRefusedWithItsLine) {
     sim::SavedStateSlots slots{};
     slots[1] = {.inUse = true, .name = "Good"};
     const std::string good = sim::FormatSavedStates(slots);
-    const auto lines = [&] {
-        std::vector<std::string> all;
-        std::istringstream in(good);
-        for (std::string line; std::getline(in, line);)
-            all.push_back(line);
-        return all;
-    }();
-    const auto join = [](const std::vector<std::string>& all) {
-        std::string text;
-        for (const auto& line : all)
-            text += line + "\n";
-        return text;
+    const auto lineStart = [&](int line) {
+        std::size_t at = 0;
+        while (--line > 0)
+            at = good.find('\n', at) + 1;
+        return at;
     };
-    struct Case {
-        std::string text;
-        std::string error;
-    };
-    auto truncatedHex = lines;
-    truncatedHex[2].pop_back();
-    auto missingPart = lines;
-    missingPart.pop_back();
-    auto badSlot = lines;
-    badSlot[1] = "slot 9 Nine";
-    auto twice = lines;
-    twice.insert(twice.end(), lines.begin() + 1, lines.end());
-    const std::vector<Case> cases = {
+    std::string truncatedHex = good;
+    truncatedHex.erase(lineStart(4) - 2, 1);
+    std::string badSlot = good;
+    badSlot.replace(lineStart(2), lineStart(3) - lineStart(2) - 1, "slot 9 Nine");
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"not a state file\n", "line 1: expected"},
-        {join(truncatedHex), "line 3: 'laser-params' needs 24 bytes in hex"},
-        {join(missingPart), "lacks 'multi-spectral'"},
-        {join(badSlot), "line 2: slot number must be 0 to 8"},
-        {join(twice), "slot 1 given twice"},
+        {truncatedHex, "line 3: 'laser-params' needs 24 bytes in hex"},
+        {good.substr(0, good.rfind('\n', good.size() - 2) + 1), "lacks 'multi-spectral'"},
+        {badSlot, "line 2: slot number must be 0 to 8"},
+        {good + good.substr(lineStart(2)), "slot 1 given twice"},
         {good + "colour blue\n", "unknown entry 'colour'"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, expected] : cases) {
         std::string error;
-        EXPECT_FALSE(sim::ParseSavedStates(c.text, error));
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(sim::ParseSavedStates(text, error));
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
 }

@@ -1,6 +1,7 @@
 // The tuning and scan commands against the simulated laser: the start sequences and where they
 // stop, the records' bytes as the laser receives them, run control and the small records.
 #include "ByteOrder.h"
+#include "support/CommandIds.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 
@@ -17,14 +18,6 @@ using sim::Fault;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The command ids the laser executed, in order.
-std::vector<std::uint16_t> Executed(const SimRig& rig) {
-    std::vector<std::uint16_t> ids;
-    for (const auto& entry : rig.laser.History())
-        ids.push_back(entry.first);
-    return ids;
-}
 
 const std::vector<std::uint16_t> kStartSequence = {scan_mode::kCmd, 0, scan_operation::kCmd,
                                                    StatusMask::kCmd, ScanProgress::kCmd};
@@ -44,7 +37,7 @@ TEST(TuneToWW, SendsModeRecordAndStartThenReadsTheStatus) {
 
     ASSERT_TRUE(rig.controller->TuneToWW(1650.0f, units::kWavenumber, 0, 2));
 
-    EXPECT_EQ(Executed(rig), StartSequenceWith(SingleWWParams::kCmd));
+    EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(SingleWWParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kSingleTune});
     EXPECT_EQ(rig.Requests(scan_operation::kCmd)[0], Bytes{scan_operation::kStart});
     const Bytes record = rig.Requests(SingleWWParams::kCmd)[0];
@@ -57,7 +50,7 @@ TEST(TuneToWW, SendsModeRecordAndStartThenReadsTheStatus) {
     EXPECT_EQ(record[11], 0xAB);
     EXPECT_EQ(record[12], 0xCD);
 
-    const auto cache = rig.controller->Snapshot();
+    const auto cache = rig.Cache();
     EXPECT_EQ(cache.scanMode, scan_mode::kSingleTune);
     EXPECT_EQ(cache.scanOperation, scan_operation::kStart);
     EXPECT_EQ(cache.tunedQcl, 2);
@@ -66,22 +59,10 @@ TEST(TuneToWW, SendsModeRecordAndStartThenReadsTheStatus) {
     EXPECT_TRUE(trace.Contains("[Scan Mode] = 1"));
     EXPECT_TRUE(trace.Contains("[Single WW Params] scan_time_duration = 0, scan_ww = 1650.000000, "
                                "scan_ww_unit = 2 qcl = 2"));
-    EXPECT_TRUE(trace.Contains("Scan Operation successfully executed"));
-}
 
-TEST(TuneToWW, SendsAQclAboveFourAsNoPreference) {
-    SimRig rig;
+    // A module number above four is sent as no preference.
     ASSERT_TRUE(rig.controller->TuneToWW(4.5f, units::kMicrons, 0, 7));
-    EXPECT_EQ(rig.Requests(SingleWWParams::kCmd)[0][9], 0);
-}
-
-TEST(SetTunedQcl, StoresTheQclForTheNextTuneWithoutSending) {
-    SimRig rig;
-    rig.controller->SetTunedQcl(3);
-    EXPECT_TRUE(rig.laser.History().empty());
-    const auto cache = rig.controller->Snapshot();
-    EXPECT_EQ(cache.tunedQcl, 3);
-    EXPECT_EQ(cache.singleWW.qcl, 3);
+    EXPECT_EQ(rig.Requests(SingleWWParams::kCmd)[1][9], 0);
 }
 
 // Each step stops the sequence at its first failure; what went before stays written.
@@ -94,11 +75,11 @@ TEST(StartSequence, StopsAtTheFirstFailedStep) {
                           Case{scan_operation::kCmd, {scan_mode::kCmd, SweepModeParams::kCmd}}}) {
         SimRig rig;
         rig.InjectFor(c.failing, Fault::Nak);
-        const auto before = rig.controller->Snapshot();
+        const auto before = rig.Cache();
         EXPECT_FALSE(rig.controller->StartSweepScan(4.3f, 4.9f, 0.1f, units::kMicrons, 1, false, 0))
             << c.failing;
-        EXPECT_EQ(Executed(rig), c.sent) << c.failing;
-        const auto after = rig.controller->Snapshot();
+        EXPECT_EQ(ExecutedIds(rig.laser), c.sent) << c.failing;
+        const auto after = rig.Cache();
         if (c.failing == scan_mode::kCmd) {
             EXPECT_EQ(after.scanMode, before.scanMode);
         }
@@ -113,8 +94,9 @@ TEST(StartSequence, ALaserThatRefusesTheStartFailsIt) {
     SimRig rig;
     // 3 µm lies below every module's range.
     EXPECT_FALSE(rig.controller->TuneToWW(3.0f, units::kMicrons, 0, 0));
-    EXPECT_EQ(Executed(rig), (std::vector<std::uint16_t>{scan_mode::kCmd, SingleWWParams::kCmd,
-                                                         scan_operation::kCmd}));
+    EXPECT_EQ(
+        ExecutedIds(rig.laser),
+        (std::vector<std::uint16_t>{scan_mode::kCmd, SingleWWParams::kCmd, scan_operation::kCmd}));
 }
 
 TEST(StartSequence, RefusesArgumentsTheLaserCouldOnlyMisreadWithoutSending) {
@@ -129,7 +111,10 @@ TEST(StartSequence, RefusesArgumentsTheLaserCouldOnlyMisreadWithoutSending) {
     EXPECT_FALSE(rig.controller->StartMultiSpectralScan({}, units::kMicrons, 1, false));
     EXPECT_FALSE(
         rig.controller->StartMultiSpectralScan({{0.0f, 1000, 0}}, units::kMicrons, 1, false));
+    const std::vector<MultiSpectralElement> tooMany(21, {4.5f, 1000, 0});
+    EXPECT_FALSE(rig.controller->StartMultiSpectralScan(tooMany, units::kMicrons, 1, false));
     EXPECT_TRUE(rig.laser.History().empty());
+    EXPECT_EQ(rig.Cache().multiSpectral.num_ww, 0);
     EXPECT_TRUE(trace.Contains("[KTarvexController::StartSweepScan] refused: the scan speed must "
                                "be positive"));
 }
@@ -140,7 +125,7 @@ TEST(StartSweepScan, GivesAllThreeUnitFieldsTheUnitAndKeepsTheReservedBytes) {
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->StartSweepScan(2000.0f, 1700.0f, 25.5f, units::kWavenumber, 0x0102,
                                                true, 2));
-    EXPECT_EQ(Executed(rig), StartSequenceWith(SweepModeParams::kCmd));
+    EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(SweepModeParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kSweep});
     const Bytes r = rig.Requests(SweepModeParams::kCmd)[0];
     ASSERT_EQ(r.size(), 22u);
@@ -163,7 +148,7 @@ TEST(StartSweepScan, GivesAllThreeUnitFieldsTheUnitAndKeepsTheReservedBytes) {
 TEST(StartStepMeasureScan, WritesTheRecordAtItsOffsets) {
     SimRig rig;
     ASSERT_TRUE(rig.controller->StartStepMeasureScan(4.3f, 4.9f, 0.25f, units::kMicrons, 3, true));
-    EXPECT_EQ(Executed(rig), StartSequenceWith(StepMeasureParams::kCmd));
+    EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(StepMeasureParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kStepMeasure});
     const Bytes r = rig.Requests(StepMeasureParams::kCmd)[0];
     ASSERT_EQ(r.size(), 21u);
@@ -186,7 +171,7 @@ TEST(StartMultiSpectralScan, TwentyElementsFillTheRecordUpToTheScanCount) {
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->StartMultiSpectralScan(elements, units::kMicrons, 4, true));
 
-    EXPECT_EQ(Executed(rig), StartSequenceWith(MultiSpectralParams::kCmd));
+    EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(MultiSpectralParams::kCmd));
     const Bytes r = rig.Requests(MultiSpectralParams::kCmd)[0];
     ASSERT_EQ(r.size(), 248u);
     EXPECT_EQ(r[0], 20);
@@ -201,19 +186,9 @@ TEST(StartMultiSpectralScan, TwentyElementsFillTheRecordUpToTheScanCount) {
     EXPECT_EQ(trace.Count("[Internal Multi Spectral Params - element "), 20u);
     EXPECT_TRUE(trace.Contains("[Internal Multi Spectral Params - element 19] after_off_time = "
                                "500, dwell_time = 20000, scan_ww = "));
-    const auto cached =
-        rig.controller->ReadCache([](const LaserCache& c) { return c.multiSpectral; });
+    const auto cached = rig.Cache().multiSpectral;
     EXPECT_EQ(cached.num_ww, 20);
     EXPECT_EQ(cached.elements[19].dwell_time, 20000u);
-}
-
-TEST(StartMultiSpectralScan, RefusesMoreThanTwentyElementsBeforeSendingAnything) {
-    SimRig rig;
-    const std::vector<MultiSpectralElement> elements(21, {4.5f, 1000, 0});
-    EXPECT_FALSE(rig.controller->StartMultiSpectralScan(elements, units::kMicrons, 1, false));
-    EXPECT_TRUE(rig.laser.History().empty());
-    EXPECT_EQ(rig.controller->ReadCache([](const LaserCache& c) { return c.multiSpectral.num_ww; }),
-              0);
 }
 
 TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
@@ -244,8 +219,7 @@ TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
     // The laser gives every channel back.
     rig.controller->UpdateCache([](LaserCache& c) { c.sweepAdvanced = {}; });
     ASSERT_TRUE(rig.controller->ReadWriteSweepAdvancedParams(false));
-    const auto read =
-        rig.controller->ReadCache([](const LaserCache& c) { return c.sweepAdvanced; });
+    const auto read = rig.Cache().sweepAdvanced;
     EXPECT_EQ(read.channelStop[2], 7.5f);
     EXPECT_EQ(read.reserved, 0x01020304u);
 }
@@ -253,8 +227,9 @@ TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
 TEST(SweepAdvanced, StartsWithModeSevenAndNoRecord) {
     SimRig rig;
     ASSERT_TRUE(rig.controller->StartSweepAdvancedScan());
-    EXPECT_EQ(Executed(rig), (std::vector<std::uint16_t>{scan_mode::kCmd, scan_operation::kCmd,
-                                                         StatusMask::kCmd, ScanProgress::kCmd}));
+    EXPECT_EQ(ExecutedIds(rig.laser),
+              (std::vector<std::uint16_t>{scan_mode::kCmd, scan_operation::kCmd, StatusMask::kCmd,
+                                          ScanProgress::kCmd}));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kAdvancedSweep});
 }
 
@@ -271,16 +246,12 @@ TEST(RunControl, SendsEachOperationCode) {
     std::vector<Bytes> codes = rig.Requests(scan_operation::kCmd);
     EXPECT_EQ(codes, (std::vector<Bytes>{{3}, {4}, {5}, {5}, {2}}));
     EXPECT_EQ(trace.Count("Scan Operation successfully executed"), 5u);
-    EXPECT_EQ(rig.controller->Snapshot().scanOperation, scan_operation::kStop);
-    for (const auto& packet : rig.SentPackets()) {
-        if (packet.GetHeader().cmdID == scan_operation::kCmd) {
-            EXPECT_EQ(packet.GetHeader().disposition, kExecute);
-        }
-    }
+    EXPECT_EQ(rig.Cache().scanOperation, scan_operation::kStop);
+    EXPECT_EQ(rig.Dispositions(scan_operation::kCmd), Bytes(6, kExecute)); // and the start
 
     // Nothing left to pause: the laser refuses, and the cached operation stays.
     EXPECT_FALSE(rig.controller->PauseScan());
-    EXPECT_EQ(rig.controller->Snapshot().scanOperation, scan_operation::kStop);
+    EXPECT_EQ(rig.Cache().scanOperation, scan_operation::kStop);
 }
 
 TEST(ScanRecords, AFailedReadLeavesTheCachedRecord) {
@@ -288,12 +259,10 @@ TEST(ScanRecords, AFailedReadLeavesTheCachedRecord) {
     rig.controller->UpdateCache([](LaserCache& c) { c.stepMeasure.step_size = 0.5f; });
     rig.InjectFor(StepMeasureParams::kCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadWriteStepMeasureParams(false));
-    EXPECT_EQ(rig.controller->Snapshot().stepMeasure.step_size, 0.5f);
+    EXPECT_EQ(rig.Cache().stepMeasure.step_size, 0.5f);
 
     ASSERT_TRUE(rig.controller->ReadWriteStepMeasureParams(false));
-    EXPECT_EQ(
-        rig.controller->Snapshot().stepMeasure.step_size,
-        rig.laser.Inspect([](const sim::SimState& s) { return s.scan.stepMeasure.step_size; }));
+    EXPECT_EQ(rig.Cache().stepMeasure.step_size, rig.State().scan.stepMeasure.step_size);
 }
 
 TEST(WavelengthTrigger, AReadAsksForTheCachedChannelAndAWriteSendsTheRecord) {
@@ -313,7 +282,7 @@ TEST(WavelengthTrigger, AReadAsksForTheCachedChannelAndAWriteSendsTheRecord) {
     ASSERT_TRUE(rig.controller->ReadWriteWlTrigParams(false));
     EXPECT_EQ(rig.Requests(WlTrigParams::kCmd)[1],
               (Bytes{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(rig.controller->Snapshot().wlTrig.stop_ww, 7.5f);
+    EXPECT_EQ(rig.Cache().wlTrig.stop_ww, 7.5f);
 }
 
 TEST(WavelengthTrigger, PulseWidthSetterClearsTheWordThatFollows) {
@@ -331,19 +300,15 @@ TEST(Pointer, GoesAsAnExecuteAndCachesWhatTheLaserReports) {
     TraceCapture trace;
     // Without a pointer fitted the laser reports it off.
     ASSERT_TRUE(rig.controller->SetPointerEnable(true));
-    EXPECT_EQ(rig.controller->Snapshot().pointerEnable, 0);
+    EXPECT_EQ(rig.Cache().pointerEnable, 0);
 
     rig.laser.SetPointerFitted(true);
     ASSERT_TRUE(rig.controller->SetPointerEnable(true));
-    EXPECT_EQ(rig.controller->Snapshot().pointerEnable, 1);
+    EXPECT_EQ(rig.Cache().pointerEnable, 1);
     EXPECT_TRUE(trace.Contains("[ReadWrite Pointer Enable/Disable] enable_disable = 1"));
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     EXPECT_TRUE(rig.controller->StatusBit(status::kPointerOn));
-    for (const auto& packet : rig.SentPackets()) {
-        if (packet.GetHeader().cmdID == kPointerEnableCmd) {
-            EXPECT_EQ(packet.GetHeader().disposition, kExecute);
-        }
-    }
+    EXPECT_EQ(rig.Dispositions(kPointerEnableCmd), Bytes(2, kExecute));
 }
 
 // The heartbeat writes the scan picture while the caller reads it.

@@ -88,14 +88,6 @@ TEST(Tune, MovesToTheTargetWithProgressBitsThenHoldsTuned) {
     EXPECT_FLOAT_EQ(o.microns, 4.5f);
 }
 
-TEST(Tune, ATargetInWavenumbersLandsOnTheSameWavelength) {
-    SimRig rig;
-    ASSERT_TRUE(rig.controller->TuneToWW(1800.0f, units::kWavenumber, 0, 0));
-    const Observed o = Poll(rig, 3000);
-    EXPECT_NEAR(o.microns, 10000.0f / 1800.0f, 1e-4f);
-    EXPECT_EQ(o.qcl, 2);
-}
-
 // 5.02 µm lies where the first two modules overlap (4.2-5.05 and 5.0-6.06 µm).
 TEST(Tune, PicksTheQclByPreferenceThenCurrentThenCrossover) {
     SimRig rig;

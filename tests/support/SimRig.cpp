@@ -10,7 +10,7 @@ sim::LaserProfile LaserWithQcls(std::size_t count) {
 
 SimRig::SimRig(ControllerProfile profile, sim::InProcessTransport::Style style,
                sim::LaserProfile laserProfile)
-    : laser(clock, std::move(laserProfile)) {
+    : SimLaserRig(std::move(laserProfile)) {
     controller = std::make_unique<KTarvexController>(profile, &clock);
     auto owned = std::make_unique<sim::InProcessTransport>(link, clock, style);
     transport = owned.get();
@@ -25,7 +25,7 @@ bool SimRig::Exchange(std::uint16_t cmdID, std::uint8_t disposition) {
     return controller->Exchange(command, response);
 }
 
-void SimRig::InjectNext(sim::Fault fault, int count, std::uint32_t delayMs) {
+void SimLaserRig::InjectNext(sim::Fault fault, int count, std::uint32_t delayMs) {
     sim::FaultRule rule;
     rule.fault = fault;
     rule.count = count;
@@ -33,7 +33,7 @@ void SimRig::InjectNext(sim::Fault fault, int count, std::uint32_t delayMs) {
     faults.Add(rule);
 }
 
-void SimRig::InjectFor(std::uint16_t cmdID, sim::Fault fault, int count) {
+void SimLaserRig::InjectFor(std::uint16_t cmdID, sim::Fault fault, int count) {
     sim::FaultRule rule;
     rule.fault = fault;
     rule.cmdID = cmdID;
@@ -53,6 +53,14 @@ std::vector<KTarvexCommand> SimRig::SentPackets() const {
             packets.push_back(packet);
     }
     return packets;
+}
+
+std::vector<std::uint8_t> SimRig::Dispositions(std::uint16_t cmdID) const {
+    std::vector<std::uint8_t> dispositions;
+    for (const auto& packet : SentPackets())
+        if (packet.GetHeader().cmdID == cmdID)
+            dispositions.push_back(packet.GetHeader().disposition);
+    return dispositions;
 }
 
 std::vector<std::vector<std::uint8_t>> SimRig::Requests(std::uint16_t cmdID) const {
