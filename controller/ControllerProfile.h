@@ -18,6 +18,13 @@ struct ControllerProfile {
     bool diagnosticLoopsHoldLock = true;
     // The refresh's own trace lines (result and duration).
     bool refreshTrace = true;
+    // The commands only one deliverable carries. Panel: board temperatures, the error lists,
+    // the QCL switch, the pointer, creating, erasing and regenerating saved states, supply
+    // voltages and the TEC and QCL interface board tests. SDK: the advanced sweep, the
+    // wavelength trigger, motion calibration, move durations and the galvo laser switching.
+    // A command the profile does not carry answers false without an exchange.
+    bool panelCommands = true;
+    bool sdkCommands = false;
 
     static constexpr ControllerProfile Panel() { return {}; }
     static constexpr ControllerProfile Sdk() {
@@ -26,7 +33,9 @@ struct ControllerProfile {
                 .notifyLinkLost = false,
                 .disarmWaitHoldsLock = false,
                 .diagnosticLoopsHoldLock = false,
-                .refreshTrace = false};
+                .refreshTrace = false,
+                .panelCommands = false,
+                .sdkCommands = true};
     }
 };
 

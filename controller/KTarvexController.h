@@ -391,6 +391,13 @@ private:
     static std::uint8_t WriteOrRead(bool write) { return write ? kWrite : kRead; }
     // Traces why `who` sends nothing for its arguments; returns false.
     static bool Refuse(const char* who, const char* why);
+    // False (traced) when the profile does not carry the panel's or the SDK's own command.
+    bool CarriesPanelCommand(const char* who) const {
+        return profile_.panelCommands || Refuse(who, "a command of the control panel only");
+    }
+    bool CarriesSdkCommand(const char* who) const {
+        return profile_.sdkCommands || Refuse(who, "a command of the SDK only");
+    }
     template <typename Field> Field CachedCopy(Field LaserCache::*field) const {
         return ReadCache([field](const LaserCache& c) { return c.*field; });
     }

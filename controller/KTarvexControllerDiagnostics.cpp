@@ -171,6 +171,8 @@ bool KTarvexController::ReadWriteTestGalvoEnable(bool write) {
 // A galvo laser state that could not be read or written is taken as off, at the middle
 // displacement, with no flips, rather than left as whatever was last believed.
 bool KTarvexController::ReadWriteGalvoLaserEnable(bool write) {
+    if (!CarriesSdkCommand("KTarvexController::ReadWriteGalvoLaserEnable"))
+        return false;
     std::lock_guard lock(transactionMutex_);
     const GalvoLaserEnable request =
         write ? CachedCopy(&LaserCache::galvoLaser) : GalvoLaserEnable{};
@@ -224,6 +226,8 @@ bool KTarvexController::ReadEncoder() {
 }
 
 bool KTarvexController::ReadWriteMotionTestParams(bool write, std::uint8_t slot) {
+    if (!CarriesSdkCommand("KTarvexController::ReadWriteMotionTestParams"))
+        return false;
     Trace("KTarvexController::ReadWriteMotionTestParams");
     if (!IsSlotOf(slot, InstalledQcls()))
         return Refuse("KTarvexController::ReadWriteMotionTestParams", "no such QCL slot");
@@ -243,6 +247,8 @@ bool KTarvexController::ReadWriteMotionTestParams(bool write, std::uint8_t slot)
 }
 
 bool KTarvexController::ReadMoveDuration(std::uint8_t index) {
+    if (!CarriesSdkCommand("KTarvexController::ReadMoveDuration"))
+        return false;
     if (!IsIndexOf(index, InstalledQcls()))
         return Refuse("KTarvexController::ReadMoveDuration", "no such QCL index");
     MoveDuration reply;
@@ -296,6 +302,8 @@ bool KTarvexController::ReadSysTemps() {
 }
 
 bool KTarvexController::ReadSysVoltages() {
+    if (!CarriesPanelCommand("KTarvexController::ReadSysVoltages"))
+        return false;
     SysVoltages r;
     if (!ExchangeIntoCache(
             SysVoltages::kCmd, kRead, SysVoltages{},
@@ -318,6 +326,8 @@ bool KTarvexController::ReadInstalledSleds() {
 
 bool KTarvexController::ReadWriteTecChannel(bool write, std::uint8_t index, bool on,
                                             std::uint8_t direction) {
+    if (!CarriesPanelCommand("KTarvexController::ReadWriteTecChannel"))
+        return false;
     if (!IsIndexOf(index, kMaxQcls))
         return Refuse("KTarvexController::ReadWriteTecChannel", "no such TEC channel");
     TecChannel request{.index = index};
@@ -336,6 +346,8 @@ bool KTarvexController::ReadWriteTecChannel(bool write, std::uint8_t index, bool
 
 bool KTarvexController::ReadWriteTecChannelDrive(bool write, std::uint8_t index, bool enable,
                                                  float value, bool flag) {
+    if (!CarriesPanelCommand("KTarvexController::ReadWriteTecChannelDrive"))
+        return false;
     if (!IsIndexOf(index, kMaxQcls))
         return Refuse("KTarvexController::ReadWriteTecChannelDrive", "no such TEC channel");
     TecChannelDrive request{.index = index};
@@ -355,6 +367,8 @@ bool KTarvexController::ReadWriteTecChannelDrive(bool write, std::uint8_t index,
 }
 
 bool KTarvexController::ExecQclIfTest(bool execute, std::uint8_t index) {
+    if (!CarriesPanelCommand("KTarvexController::ExecQclIfTest"))
+        return false;
     if (!IsIndexOf(index, kMaxQcls))
         return Refuse("KTarvexController::ExecQclIfTest", "no such QCL channel");
     QclIfTest reply;

@@ -224,6 +224,8 @@ bool KTarvexController::PowerOff() {
 }
 
 bool KTarvexController::ExecQclOnOff(std::uint8_t slot, std::uint8_t cmd) {
+    if (!CarriesPanelCommand("KTarvexController::ExecQclOnOff"))
+        return false;
     std::lock_guard lock(transactionMutex_);
     QclOnOff reply;
     if (!ExchangeRecord(QclOnOff::kCmd, kExecute, QclOnOff{slot, cmd}, reply))

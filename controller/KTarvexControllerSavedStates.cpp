@@ -86,6 +86,8 @@ bool KTarvexController::ReadSavedStateNames() {
 }
 
 bool KTarvexController::ExecSysSaveState(std::uint8_t slot, const std::string& name) {
+    if (!CarriesPanelCommand("KTarvexController::ExecSysSaveState"))
+        return false;
     if (!IsStorableName(name))
         return Refuse("KTarvexController::ExecSysSaveState",
                       "a name needs printable ASCII characters");
@@ -134,6 +136,8 @@ bool KTarvexController::RecallSavedState(std::uint8_t slot) {
 // Only an erase the laser confirmed frees the entry: an entry freed after a failed erase would
 // let the next create overwrite the favorite the laser still holds.
 bool KTarvexController::EraseSavedState(std::uint8_t slot) {
+    if (!CarriesPanelCommand("KTarvexController::EraseSavedState"))
+        return false;
     std::lock_guard lock(transactionMutex_);
     std::uint8_t reply = 0;
     if (!ExchangeByte(kEraseStateCmd, kExecute, slot, &LaserCache::eraseState, reply))
@@ -154,6 +158,8 @@ bool KTarvexController::EraseSavedState(std::uint8_t slot) {
 }
 
 bool KTarvexController::ExecRegenDefaultFavorite() {
+    if (!CarriesPanelCommand("KTarvexController::ExecRegenDefaultFavorite"))
+        return false;
     std::uint8_t success = 0;
     if (!ExchangeByte(kRegenDefaultFavoriteCmd, kExecute, 0, &LaserCache::regenDefaultFavorite,
                       success))

@@ -184,11 +184,15 @@ bool KTarvexController::ReadWriteMultiSpectralParams(bool write) {
 }
 
 bool KTarvexController::ReadWriteSweepAdvancedParams(bool write) {
+    if (!CarriesSdkCommand("KTarvexController::ReadWriteSweepAdvancedParams"))
+        return false;
     return TransferScanRecord(WriteOrRead(write), write ? CachedCopy(&LaserCache::sweepAdvanced)
                                                         : SweepAdvancedParams{});
 }
 
 bool KTarvexController::ReadWriteWlTrigParams(bool write) {
+    if (!CarriesSdkCommand("KTarvexController::ReadWriteWlTrigParams"))
+        return false;
     WlTrigParams request = CachedCopy(&LaserCache::wlTrig);
     if (!write)
         request = WlTrigParams{.qclChan = request.qclChan}; // reads the cached channel's range
@@ -231,6 +235,8 @@ bool KTarvexController::TransferPointerEnable(std::uint8_t enable) {
 }
 
 bool KTarvexController::ReadWritePointerEnable() {
+    if (!CarriesPanelCommand("KTarvexController::ReadWritePointerEnable"))
+        return false;
     return TransferPointerEnable(CachedCopy(&LaserCache::pointerEnable));
 }
 
@@ -373,6 +379,8 @@ bool KTarvexController::StartSweepScan(float start, float stop, float speed, std
 }
 
 bool KTarvexController::StartSweepAdvancedScan() {
+    if (!CarriesSdkCommand("KTarvexController::StartSweepAdvancedScan"))
+        return false;
     return StartScan(scan_mode::kAdvancedSweep, nullptr);
 }
 

@@ -82,6 +82,8 @@ bool KTarvexController::ReadStatusMask() {
 }
 
 bool KTarvexController::ReadInfoTemps() {
+    if (!CarriesPanelCommand("KTarvexController::ReadInfoTemps"))
+        return false;
     std::lock_guard lock(transactionMutex_);
     InfoTemps temps;
     if (!ReadRecord(InfoTemps::kCmd, temps))
@@ -97,6 +99,8 @@ bool KTarvexController::ReadInfoTemps() {
 }
 
 bool KTarvexController::ReadSystemErrorsList() {
+    if (!CarriesPanelCommand("KTarvexController::ReadSystemErrorsList"))
+        return false;
     std::lock_guard lock(transactionMutex_);
     SystemErrorsList list;
     if (!ReadRecord(SystemErrorsList::kCmd, list))

@@ -18,9 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A two-module laser the controller knows as such.
 struct TwoQclRig : SimRig {
-    TwoQclRig()
-        : SimRig(ControllerProfile::Panel(), sim::InProcessTransport::Style::SerialThrow,
-                 LaserWithQcls(2)) {
+    explicit TwoQclRig(ControllerProfile profile = ControllerProfile::Panel())
+        : SimRig(profile, sim::InProcessTransport::Style::SerialThrow, LaserWithQcls(2)) {
         SetInstalledQcls(2);
     }
 };
@@ -98,7 +97,7 @@ TEST(Galvo, ReadsFiveSlotsAndStopsAtTheFirstFailureAndASetDacCountIsSentAndKept)
 }
 
 TEST(GalvoLaserEnable, IsKeptCountsTheFlipsAndFallsBackToTheDefaults) {
-    SimRig rig;
+    SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) { c.galvoLaser = {1, 1200, 0}; });
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->ReadWriteGalvoLaserEnable(true));
@@ -122,7 +121,7 @@ TEST(GalvoLaserEnable, IsKeptCountsTheFlipsAndFallsBackToTheDefaults) {
 }
 
 TEST(MotionReadings, MoveDurationAndModuleInfoReportTheModuleAtItsGrating) {
-    TwoQclRig rig;
+    TwoQclRig rig(ControllerProfile::Sdk());
     ASSERT_TRUE(rig.controller->TuneToWW(1700.0f, units::kWavenumber, 0, 0)); // module 2
     rig.clock.Advance(3000);
     rig.laser.ClearHistory();
@@ -171,7 +170,7 @@ TEST(Encoder, EachGratingsCountFollowsItsWavelength) {
 }
 
 TEST(MotionTestParams, TracesBeforeTheExchangeAndKeepsTheCalibration) {
-    TwoQclRig rig;
+    TwoQclRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) { c.motionTest[1] = {2, 8.0f, 1e-5f, 0.2f}; });
     TraceCapture trace;
     rig.InjectFor(MotionTestParams::kCmd, Fault::DropResponse);

@@ -192,7 +192,7 @@ TEST(StartMultiSpectralScan, TwentyElementsFillTheRecordUpToTheScanCount) {
 }
 
 TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
-    SimRig rig;
+    SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) {
         c.sweepAdvanced = {.units = units::kMicrons,
                            .start = 4.3f,
@@ -225,7 +225,7 @@ TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
 }
 
 TEST(SweepAdvanced, StartsWithModeSevenAndNoRecord) {
-    SimRig rig;
+    SimRig rig(ControllerProfile::Sdk());
     ASSERT_TRUE(rig.controller->StartSweepAdvancedScan());
     EXPECT_EQ(ExecutedIds(rig.laser),
               (std::vector<std::uint16_t>{scan_mode::kCmd, scan_operation::kCmd, StatusMask::kCmd,
@@ -266,7 +266,7 @@ TEST(ScanRecords, AFailedReadLeavesTheCachedRecord) {
 }
 
 TEST(WavelengthTrigger, AReadAsksForTheCachedChannelAndAWriteSendsTheRecord) {
-    SimRig rig;
+    SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) {
         c.wlTrig = {.qclChan = 2,
                     .unit = units::kMicrons,

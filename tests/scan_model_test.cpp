@@ -275,7 +275,7 @@ TEST(MultiSpectral, VisitsEachElementForItsDwellAcrossModules) {
 }
 
 TEST(AdvancedSweep, SweepsEachChannelInUseOnItsOwnModule) {
-    SimRig rig;
+    SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) {
         c.sweepAdvanced = {.units = units::kMicrons,
                            .speed = 0.5f,

@@ -261,3 +261,22 @@ void PrintTo(Fault fault, std::ostream* os) {
     *os << FaultName(fault);
 }
 } // namespace tarvex::sim
+
+TEST(Profiles, EachDeliverableCarriesOnlyItsOwnCommands) {
+    SimRig panel;
+    SimRig sdk(ControllerProfile::Sdk());
+    TraceCapture trace;
+    EXPECT_FALSE(panel.controller->ReadWriteGalvoLaserEnable(false));
+    EXPECT_FALSE(panel.controller->StartSweepAdvancedScan());
+    EXPECT_FALSE(sdk.controller->ReadInfoTemps());
+    EXPECT_FALSE(sdk.controller->ExecQclOnOff(1, 2));
+    EXPECT_TRUE(panel.laser.History().empty());
+    EXPECT_TRUE(sdk.laser.History().empty());
+    // Refused, not failed: the galvo defaults a failed exchange leaves stay out of the cache.
+    EXPECT_EQ(panel.controller->ReadCache([](const LaserCache& c) { return c.galvoLaser.disp; }),
+              0);
+    EXPECT_TRUE(trace.Contains(
+        "[KTarvexController::ReadWriteGalvoLaserEnable] refused: a command of the SDK only"));
+    EXPECT_TRUE(panel.controller->ReadInfoTemps());
+    EXPECT_TRUE(sdk.controller->ReadWriteGalvoLaserEnable(false));
+}
