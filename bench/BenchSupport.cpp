@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -52,6 +53,23 @@ void ScriptedPtyPeer::Run() {
             step = (step + 1) % script_.size();
         }
     }
+}
+
+void RawQueueRoundTrips(benchmark::State& state, const std::vector<Step>& steps) {
+    std::deque<std::vector<std::uint8_t>> queue;
+    std::vector<std::uint8_t> bytes(2048);
+    for (auto _ : state)
+        for (const Step& step : steps) {
+            queue.emplace_back(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(step.in));
+            std::vector<std::uint8_t> in = std::move(queue.front());
+            queue.pop_front();
+            queue.emplace_back(bytes.begin(),
+                               bytes.begin() + static_cast<std::ptrdiff_t>(step.out));
+            std::vector<std::uint8_t> out = std::move(queue.front());
+            queue.pop_front();
+            benchmark::DoNotOptimize(in.data());
+            benchmark::DoNotOptimize(out.data());
+        }
 }
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {

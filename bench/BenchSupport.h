@@ -39,6 +39,10 @@ private:
     std::thread thread_;
 };
 
+// The in-process raw reference: each step's bytes in and out through a queue, with no packet
+// work, as the in-process transport moves them.
+void RawQueueRoundTrips(benchmark::State& state, const std::vector<Step>& steps);
+
 // Prints each measurement against its reference, measured in the same run, once all have run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:

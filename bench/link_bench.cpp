@@ -17,7 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
-#include <deque>
 #include <thread>
 #include <vector>
 
@@ -57,20 +56,7 @@ void InProcessProtocol(benchmark::State& state) {
 }
 
 void InProcessRaw(benchmark::State& state) {
-    // The same bytes through the same kind of queue, with no packet work.
-    std::deque<std::vector<std::uint8_t>> queue;
-    std::uint8_t command[kCommandBytes] = {};
-    std::uint8_t reply[kReplyBytes] = {};
-    for (auto _ : state) {
-        queue.emplace_back(command, command + kCommandBytes);
-        std::vector<std::uint8_t> in = std::move(queue.front());
-        queue.pop_front();
-        queue.emplace_back(reply, reply + kReplyBytes);
-        std::vector<std::uint8_t> out = std::move(queue.front());
-        queue.pop_front();
-        benchmark::DoNotOptimize(in.data());
-        benchmark::DoNotOptimize(out.data());
-    }
+    bench::RawQueueRoundTrips(state, {{kCommandBytes, kReplyBytes}});
 }
 
 // --- Pseudo-terminal ------------------------------------------------------------------------

@@ -18,7 +18,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -174,22 +173,7 @@ void HeartbeatInProcess(benchmark::State& state) {
 }
 
 void HeartbeatRawInProcess(benchmark::State& state) {
-    // The same bytes through the same kind of queue, with no packet work.
-    const std::vector<Step> steps = HeartbeatSteps();
-    std::deque<std::vector<std::uint8_t>> queue;
-    std::vector<std::uint8_t> bytes(2048);
-    for (auto _ : state)
-        for (const Step& step : steps) {
-            queue.emplace_back(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(step.in));
-            std::vector<std::uint8_t> in = std::move(queue.front());
-            queue.pop_front();
-            queue.emplace_back(bytes.begin(),
-                               bytes.begin() + static_cast<std::ptrdiff_t>(step.out));
-            std::vector<std::uint8_t> out = std::move(queue.front());
-            queue.pop_front();
-            benchmark::DoNotOptimize(in.data());
-            benchmark::DoNotOptimize(out.data());
-        }
+    bench::RawQueueRoundTrips(state, HeartbeatSteps());
 }
 
 void HeartbeatPty(benchmark::State& state) {

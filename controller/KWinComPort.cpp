@@ -37,23 +37,23 @@ int KWinComPort::Open(const std::string& port, std::uint32_t baud, char parity, 
         return -1;
     }
     baud_ = line.baud;
-    timeouts_ = Timeouts{};
+    timeouts_ = CommTimeouts{};
     return Purge();
 }
 
 void KWinComPort::SetTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    timeouts_ = Timeouts{readMs, 10, readMs, 1, writeMs};
+    timeouts_ = CommTimeouts::ForReadWrite(readMs, writeMs);
 }
 
 void KWinComPort::SetRawTimeouts(std::uint32_t readInterval, std::uint32_t readMultiplier,
                                  std::uint32_t readConstant, std::uint32_t writeMultiplier,
                                  std::uint32_t writeConstant) {
     timeouts_ =
-        Timeouts{readInterval, readMultiplier, readConstant, writeMultiplier, writeConstant};
+        CommTimeouts{readInterval, readMultiplier, readConstant, writeMultiplier, writeConstant};
 }
 
 void KWinComPort::ClearTimeouts() {
-    timeouts_ = Timeouts{0, 0, 0, 0, 0};
+    timeouts_ = CommTimeouts{0, 0, 0, 0, 0};
 }
 
 void KWinComPort::Close() {
@@ -67,11 +67,7 @@ int KWinComPort::Purge() {
 std::size_t KWinComPort::SendByteList(const std::uint8_t* bytes, std::size_t count) {
     if (!device_)
         return 0;
-    const std::uint32_t limit =
-        (timeouts_.writeMultiplier == 0 && timeouts_.writeConstant == 0)
-            ? 0
-            : timeouts_.writeMultiplier * static_cast<std::uint32_t>(count) +
-                  timeouts_.writeConstant;
+    const std::uint32_t limit = timeouts_.WriteLimitMs(count);
     std::size_t written = device_->Write(bytes, count, limit);
     if (written < count)
         Trace("%s Error writing to port", "KWinComPort::SendByteList");

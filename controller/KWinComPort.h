@@ -43,18 +43,10 @@ public:
     static std::uint32_t EffectiveBaud(std::uint32_t requested);
 
 private:
-    struct Timeouts {
-        std::uint32_t readInterval = 100;
-        std::uint32_t readMultiplier = 10;
-        std::uint32_t readConstant = 100;
-        std::uint32_t writeMultiplier = 0;
-        std::uint32_t writeConstant = 0;
-    };
-
     std::unique_ptr<SerialDevice> device_;
     std::string portName_;
     std::uint32_t baud_ = 0;
-    Timeouts timeouts_;
+    CommTimeouts timeouts_;
 };
 
 } // namespace tarvex

@@ -128,7 +128,7 @@ bool KWinSerialPort::Open(int index, std::uint32_t baud) {
     entry->device = std::move(device);
     entry_ = std::move(entry);
     index_ = index;
-    timeouts_ = Timeouts{};
+    timeouts_ = CommTimeouts{};
     return true;
 }
 
@@ -137,7 +137,7 @@ bool KWinSerialPort::IsOpen() const {
 }
 
 void KWinSerialPort::SetTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    timeouts_ = Timeouts{readMs, 10, readMs, 1, writeMs};
+    timeouts_ = CommTimeouts::ForReadWrite(readMs, writeMs);
 }
 
 void KWinSerialPort::Close() {
@@ -151,9 +151,7 @@ std::size_t KWinSerialPort::SendByteList(const std::uint8_t* bytes, std::size_t 
     auto device = DeviceOf(entry_);
     if (!device)
         return 0;
-    const auto limit =
-        static_cast<std::uint32_t>(timeouts_.writeMultiplier * count + timeouts_.writeConstant);
-    return device->Write(bytes, count, limit);
+    return device->Write(bytes, count, timeouts_.WriteLimitMs(count));
 }
 
 std::size_t KWinSerialPort::ReadByteList(std::uint8_t* bytes, std::size_t count) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KWinTransport.h"
+#include "platform/SerialDevice.h"
 
 #include <cstdint>
 #include <memory>
@@ -50,17 +51,9 @@ public:
     struct PortEntry;
 
 private:
-    struct Timeouts {
-        std::uint32_t readInterval = 100;
-        std::uint32_t readMultiplier = 10;
-        std::uint32_t readConstant = 100;
-        std::uint32_t writeMultiplier = 0;
-        std::uint32_t writeConstant = 0;
-    };
-
     int index_ = -1;
     std::shared_ptr<PortEntry> entry_;
-    Timeouts timeouts_;
+    CommTimeouts timeouts_;
 };
 
 } // namespace tarvex

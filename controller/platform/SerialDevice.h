@@ -25,6 +25,26 @@ struct SerialReadLimits {
     std::uint32_t totalMs = 0;     // for the whole read
 };
 
+// The five time-out values of a serial port, in milliseconds, as both serial transports keep
+// them: the read interval between bytes, the read total per byte and constant, and the write
+// total per byte and constant.
+struct CommTimeouts {
+    std::uint32_t readInterval = 100;
+    std::uint32_t readMultiplier = 10;
+    std::uint32_t readConstant = 100;
+    std::uint32_t writeMultiplier = 0;
+    std::uint32_t writeConstant = 0;
+
+    // What a transport's SetTimeouts(read, write) sets.
+    static CommTimeouts ForReadWrite(std::uint32_t readMs, std::uint32_t writeMs) {
+        return {readMs, 10, readMs, 1, writeMs};
+    }
+    // The limit of one write of `count` bytes; 0 (no limit) when both write values are 0.
+    std::uint32_t WriteLimitMs(std::size_t count) const {
+        return static_cast<std::uint32_t>(writeMultiplier * count + writeConstant);
+    }
+};
+
 // An open serial device (a tty or pseudo-terminal on POSIX, a COM handle on Windows). Not
 // thread-safe.
 class SerialDevice {
