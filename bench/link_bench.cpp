@@ -6,13 +6,13 @@
 #include "FaultInjector.h"
 #include "InProcessTransport.h"
 #include "KTarvexController.h"
-#include "KWinComPort.h"
-#include "KWinUDP.h"
 #include "PtyAttachment.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 #include "UdpAttachment.h"
-#include "platform/SerialDevice.h"
+#include "transport/KWinComPort.h"
+#include "transport/KWinUDP.h"
+#include "transport/SerialDevice.h"
 
 #include <benchmark/benchmark.h>
 

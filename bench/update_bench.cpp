@@ -6,14 +6,14 @@
 #include "BenchSupport.h"
 #include "Clock.h"
 #include "FaultInjector.h"
-#include "FirmwareUpdater.h"
 #include "InProcessTransport.h"
 #include "KTarvexController.h"
-#include "KWinComPort.h"
 #include "PtyAttachment.h"
 #include "SimLaser.h"
 #include "SimLink.h"
-#include "platform/SerialDevice.h"
+#include "files/FirmwareUpdater.h"
+#include "transport/KWinComPort.h"
+#include "transport/SerialDevice.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,11 +2,11 @@
 
 #include "Clock.h"
 #include "ControllerProfile.h"
-#include "KTarvexCommand.h"
-#include "KWinTransport.h"
 #include "LaserCache.h"
-#include "PortProvider.h"
+#include "codec/KTarvexCommand.h"
 #include "records/ByteRecord.h"
+#include "transport/KWinTransport.h"
+#include "transport/PortProvider.h"
 
 #include <atomic>
 #include <cstdint>
@@ -48,7 +48,7 @@ public:
     Clock& GetClock() const { return *clock_; }
 
     // =========================================================================================
-    // Connection (controller_connection.cpp)
+    // Connection (commands/KTarvexControllerConnection.cpp)
     // =========================================================================================
 
     // Settings applied before Initialize.
@@ -144,7 +144,7 @@ public:
     ScanStatus GetScanStatus() const;
 
     // =========================================================================================
-    // Identity (controller_identity.cpp)
+    // Identity (commands/KTarvexControllerIdentity.cpp)
     // =========================================================================================
 
     bool ReadInfoSysInfo();
@@ -162,7 +162,7 @@ public:
     std::string ModelNumber() const;
 
     // =========================================================================================
-    // Status and readback (controller_status.cpp)
+    // Status and readback (commands/KTarvexControllerStatus.cpp)
     // =========================================================================================
 
     bool ReadInfoLight();
@@ -180,7 +180,7 @@ public:
     bool ClearFaultList();
 
     // =========================================================================================
-    // Laser and QCL parameters (controller_laser.cpp)
+    // Laser and QCL parameters (commands/KTarvexControllerLaser.cpp)
     // =========================================================================================
 
     bool ReadWriteLaserParams(bool write);
@@ -218,7 +218,7 @@ public:
     static constexpr std::uint32_t kDisarmWaitLimitMs = 30000;
 
     // =========================================================================================
-    // Tuning and scans (controller_scan.cpp)
+    // Tuning and scans (commands/KTarvexControllerScan.cpp)
     // =========================================================================================
 
     bool ReadWriteScanMode(bool write);
@@ -251,7 +251,7 @@ public:
     void SetWlTrigPulseWidth(std::uint16_t pulseWidthUs);
 
     // =========================================================================================
-    // Saved states and preferences (controller_saved_states.cpp)
+    // Saved states and preferences (commands/KTarvexControllerSavedStates.cpp)
     // =========================================================================================
 
     bool ReadSysNumSavedStates();
@@ -267,7 +267,7 @@ public:
     bool ReadWriteProvisioningIpAddr(bool write);
 
     // =========================================================================================
-    // Factory and diagnostics (controller_diagnostics.cpp)
+    // Factory and diagnostics (commands/KTarvexControllerDiagnostics.cpp)
     // =========================================================================================
 
     bool ReadWriteTestQclParams(bool write, std::uint8_t slot);
@@ -294,7 +294,7 @@ public:
     bool ExecQclIfTest(bool execute, std::uint8_t index);
 
     // =========================================================================================
-    // Heartbeat and refresh (controller_heartbeat.cpp)
+    // Heartbeat and refresh (commands/KTarvexControllerHeartbeat.cpp)
     // =========================================================================================
 
     // Reads the whole state once; true when every read of the main chain succeeded.
@@ -309,7 +309,7 @@ public:
     bool HeartbeatPaused() const { return heartbeatPaused_.load(); }
 
     // =========================================================================================
-    // Configuration export and import (controller_config.cpp)
+    // Configuration export and import (commands/KTarvexControllerConfig.cpp)
     // =========================================================================================
 
     bool ReadWriteEEPROMData(bool write, std::uint8_t slot);
@@ -319,7 +319,7 @@ public:
     bool importConfig(const std::filesystem::path& fileName);
 
     // =========================================================================================
-    // Firmware update (controller_firmware.cpp)
+    // Firmware update (commands/KTarvexControllerFirmware.cpp)
     // =========================================================================================
 
     bool ExecFirmwareUpdate(std::uint8_t type);
@@ -417,7 +417,7 @@ private:
     bool ForEachChannel(std::size_t count, bool holdLock,
                         const std::function<bool(std::uint8_t)>& step);
 
-    // Tuning and scans (controller_scan.cpp).
+    // Tuning and scans (commands/KTarvexControllerScan.cpp).
     bool TransferScanMode(std::uint8_t disposition, std::uint8_t mode);
     bool RunScanOperation(std::uint8_t operation);
     // Scan mode, the mode's record (when `writeRecord` is given), start, then the status reads.
@@ -430,15 +430,15 @@ private:
     bool TransferWlTrigPulseWidth(std::uint8_t disposition, const WlTrigPulseWidth& request);
     bool TransferPointerEnable(std::uint8_t enable);
 
-    // Saved states (controller_saved_states.cpp).
+    // Saved states (commands/KTarvexControllerSavedStates.cpp).
     bool ReadSavedStateName(std::uint8_t slot, std::string& name);
 
-    // Diagnostics (controller_diagnostics.cpp).
+    // Diagnostics (commands/KTarvexControllerDiagnostics.cpp).
     bool TransferTestGalvo(std::uint8_t disposition, const TestGalvoParams& request);
     bool ReadTecMeasAt(std::uint8_t index);
     bool ReadEncoderAt(std::uint8_t slot);
 
-    // Connection (controller_connection.cpp).
+    // Connection (commands/KTarvexControllerConnection.cpp).
     void BeginInitialize();
     PortProvider& Ports();
     bool SearchSerialPorts(PortProvider& ports);
@@ -446,16 +446,16 @@ private:
     // Holds `transport` and probes the laser through it; drops it again when the probe fails.
     bool Probe(std::unique_ptr<KWinTransport> transport);
 
-    // Laser parameters (controller_laser.cpp).
+    // Laser parameters (commands/KTarvexControllerLaser.cpp).
     void WaitUntilDisarmed();
     bool SendLaserOnOff(const LaserOnOff& record);
     bool SendQclVsrc(bool write, std::size_t index);
 
-    // Heartbeat (controller_heartbeat.cpp).
+    // Heartbeat (commands/KTarvexControllerHeartbeat.cpp).
     void HeartbeatLoop(std::stop_token stop);
 
-    // Configuration and firmware update (controller_config.cpp): one exchange with the
-    // transport's read time-out raised to `readMs` for its length, then set back to normal.
+    // Configuration and firmware update (commands/KTarvexControllerConfig.cpp): one exchange with
+    // the transport's read time-out raised to `readMs` for its length, then set back to normal.
     static constexpr std::uint32_t kNormalReadTimeoutMs = 2000;
     bool ExchangeWithReadTimeout(KTarvexCommand& command, KTarvexCommand& response,
                                  std::uint32_t readMs);

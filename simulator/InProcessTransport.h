@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Clock.h"
-#include "KWinTransport.h"
 #include "SimLink.h"
+#include "transport/KWinTransport.h"
 
 #include <cstdint>
 #include <deque>

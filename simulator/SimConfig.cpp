@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "KTarvexCommand.h"
 #include "SimLaser.h"
+#include "codec/ByteOrder.h"
+#include "codec/KTarvexCommand.h"
 
 #include <algorithm>
 #include <string>

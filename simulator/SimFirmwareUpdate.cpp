@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "Crc.h"
 #include "SimLaser.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
 
 #include <algorithm>
 

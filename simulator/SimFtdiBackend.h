@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Clock.h"
-#include "FtdiApi.h"
 #include "SimLink.h"
+#include "transport/FtdiApi.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KTarvexCommand.h"
 #include "SimLaser.h"
+#include "codec/KTarvexCommand.h"
 #include "records/WireCodec.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "SimLaser.h"
 
-#include "KTarvexCommand.h"
+#include "codec/KTarvexCommand.h"
 
 namespace tarvex::sim {
 

@@ -1,7 +1,7 @@
 #include "SimLink.h"
 
-#include "ByteOrder.h"
-#include "KTarvexCommand.h"
+#include "codec/ByteOrder.h"
+#include "codec/KTarvexCommand.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Clock.h"
-#include "PortProvider.h"
 #include "SimLink.h"
+#include "transport/PortProvider.h"
 
 #include <cstdint>
 #include <map>

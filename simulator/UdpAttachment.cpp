@@ -1,6 +1,6 @@
 #include "UdpAttachment.h"
 
-#include "KTarvexCommand.h"
+#include "codec/KTarvexCommand.h"
 
 #include <chrono>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SimLink.h"
-#include "platform/UdpSocket.h"
+#include "transport/UdpSocket.h"
 
 #include <atomic>
 #include <memory>

@@ -24,7 +24,7 @@
 #include "SimLaser.h"
 #include "SimLink.h"
 #include "UdpAttachment.h"
-#include "platform/UdpSocket.h"
+#include "transport/UdpSocket.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "Crc.h"
-#include "KTarvexCommand.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
+#include "codec/KTarvexCommand.h"
 
 #include <gtest/gtest.h>
 

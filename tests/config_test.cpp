@@ -1,9 +1,9 @@
 // Configuration export and import against the simulated laser: a file must carry the laser's
 // images byte for byte, a bad or foreign file must be refused before anything is written, and a
 // failed export must leave the user's existing file alone.
-#include "ByteOrder.h"
-#include "ConfigFile.h"
-#include "Crc.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
+#include "files/ConfigFile.h"
 #include "support/SimRig.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"

@@ -1,8 +1,8 @@
 // Factory and diagnostic commands against the simulated laser: the per-slot and per-index loops,
 // the records' bytes, the board tests' time-out and the readings that follow the laser.
-#include "ByteOrder.h"
 #include "DiagnosticReadings.h"
 #include "TuningModel.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 

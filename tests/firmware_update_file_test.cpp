@@ -1,6 +1,6 @@
 // The ".ufp" reader and the choice of update: a file must be checked whole, so that no bad
 // record can reach the laser's flash, while a short final record stays usable.
-#include "FirmwareUpdateFile.h"
+#include "files/FirmwareUpdateFile.h"
 #include "support/TempDir.h"
 #include "support/UfpText.h"
 

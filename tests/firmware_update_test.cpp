@@ -2,9 +2,9 @@
 // must arrive whole and bit-reversed, in frames or blocks of the right size, every lost or
 // spoiled reply must be recovered from as far as the retries go, and a bad file must never get
 // as far as the laser.
-#include "ByteOrder.h"
-#include "Crc.h"
-#include "FirmwareUpdater.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
+#include "files/FirmwareUpdater.h"
 #include "support/SimRig.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"

@@ -1,11 +1,11 @@
 // The SDK's USB transport against simulated adapters on simulated time: which devices it will
 // open, how it sets them up, and how short reads reach the command exchange.
-#include "ByteOrder.h"
-#include "KWinUsbFtdi.h"
-#include "MakeTransport.h"
 #include "SimFtdiBackend.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
+#include "transport/KWinUsbFtdi.h"
+#include "transport/MakeTransport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

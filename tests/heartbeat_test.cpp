@@ -1,7 +1,7 @@
 // The heartbeat: what one cycle asks the laser, in which order and under which firmware, how a
 // pause silences it, how a silent laser becomes a lost link, and how its thread starts, runs one
 // cycle per period of simulated time and stops without hanging.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/CommandIds.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"

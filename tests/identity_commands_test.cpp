@@ -1,6 +1,6 @@
 // The identity reads: the probe, the administration blocks of the laser and of each module, and
 // the firmware versions of both boards.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 

@@ -1,6 +1,6 @@
 // The laser and QCL parameter commands: the payloads they send, what they cache, the VSRC slot
 // checks, arming and the bounded wait after a disarm.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 

@@ -3,12 +3,12 @@
 // in a thread of its own.
 // Transaction waits run on simulated time; only the transports' own read time-outs are real,
 // and they are kept short where the laser is meant to stay silent.
-#include "ByteOrder.h"
-#include "KWinComPort.h"
-#include "KWinUDP.h"
 #include "PtyAttachment.h"
 #include "UdpAttachment.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
+#include "transport/KWinComPort.h"
+#include "transport/KWinUDP.h"
 
 #include <gtest/gtest.h>
 

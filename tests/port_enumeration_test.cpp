@@ -1,5 +1,5 @@
 // Which serial ports the enumeration offers, and in what order.
-#include "ComPortEnumeration.h"
+#include "transport/ComPortEnumeration.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Wire layouts of the command records: every record's field list must add up to the length the
 // command table gives its command, and fields at odd offsets must land where the laser expects.
-#include "ByteOrder.h"
-#include "KTarvexCommand.h"
+#include "codec/ByteOrder.h"
+#include "codec/KTarvexCommand.h"
 #include "records/ConfigImages.h"
 #include "records/DiagnosticRecords.h"
 #include "records/IdentityRecords.h"

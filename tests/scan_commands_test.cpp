@@ -1,6 +1,6 @@
 // The tuning and scan commands against the simulated laser: the start sequences and where they
 // stop, the records' bytes as the laser receives them, run control and the small records.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/CommandIds.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"

@@ -1,11 +1,11 @@
 // The SDK's transports over pseudo-terminals: the serial port table, and the built-in FTDI
 // backend with a pseudo-terminal standing in for the adapter's tty. Reads here only ever wait
 // for bytes already sent.
-#include "ComPortEnumeration.h"
-#include "KWinSerialPort.h"
-#include "KWinUsbFtdi.h"
-#include "MakeTransport.h"
-#include "platform/posix/FtdiSerialBackend.h"
+#include "transport/ComPortEnumeration.h"
+#include "transport/KWinSerialPort.h"
+#include "transport/KWinUsbFtdi.h"
+#include "transport/MakeTransport.h"
+#include "transport/posix/FtdiSerialBackend.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "KTarvexCommand.h"
+#include "codec/KTarvexCommand.h"
 
 #include <gtest/gtest.h>
 

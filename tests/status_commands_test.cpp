@@ -1,6 +1,6 @@
 // The status and readback commands against the simulated laser: what each caches, what a
 // failure leaves behind, the per-slot loops, the fault rings and the fault clearing.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 

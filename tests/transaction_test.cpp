@@ -1,6 +1,6 @@
 // The command exchange against the simulated laser in process, on simulated time: every way a
 // reply can go wrong must be rejected, counted and recovered from.
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "support/TraceCapture.h"
 

@@ -4,12 +4,12 @@
 //   tarvex-fwupdate --port /dev/ttyUSB0 [--baud 921600] Tarvex_PROM_prod_1.9.ufp
 //   tarvex-fwupdate --sim Tarvex_PROM_prod_1.9.ufp     (into the built-in simulated laser)
 #include "FaultInjector.h"
-#include "FirmwareUpdater.h"
 #include "KTarvexController.h"
-#include "KWinComPort.h"
 #include "PtyAttachment.h"
 #include "SimLaser.h"
 #include "SimLink.h"
+#include "files/FirmwareUpdater.h"
+#include "transport/KWinComPort.h"
 
 #include <cstdio>
 #include <cstdlib>

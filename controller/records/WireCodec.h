@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <array>
 #include <cstddef>

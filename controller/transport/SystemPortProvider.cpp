@@ -1,7 +1,7 @@
-#include "ComPortEnumeration.h"
-#include "KWinComPort.h"
-#include "KWinUDP.h"
-#include "PortProvider.h"
+#include "transport/ComPortEnumeration.h"
+#include "transport/KWinComPort.h"
+#include "transport/KWinUDP.h"
+#include "transport/PortProvider.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "FtdiSerialBackend.h"
+#include "transport/posix/FtdiSerialBackend.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "MakeTransport.h"
+#include "transport/MakeTransport.h"
 
-#include "KWinSerialPort.h"
-#include "KWinUsbFtdi.h"
+#include "transport/KWinSerialPort.h"
+#include "transport/KWinUsbFtdi.h"
 
 namespace tarvex {
 

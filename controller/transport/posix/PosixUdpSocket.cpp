@@ -1,4 +1,4 @@
-#include "../UdpSocket.h"
+#include "transport/UdpSocket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "FirmwareUpdateFile.h"
+#include "files/FirmwareUpdateFile.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "KWinSerialPort.h"
+#include "transport/KWinSerialPort.h"
 
-#include "ComPortEnumeration.h"
-#include "platform/SerialDevice.h"
+#include "transport/ComPortEnumeration.h"
+#include "transport/SerialDevice.h"
 
 #include <algorithm>
 #include <mutex>

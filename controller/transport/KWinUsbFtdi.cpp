@@ -1,4 +1,4 @@
-#include "KWinUsbFtdi.h"
+#include "transport/KWinUsbFtdi.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "ComPortEnumeration.h"
+#include "transport/ComPortEnumeration.h"
 
-#include "platform/SerialPortList.h"
+#include "transport/SerialPortList.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KWinTransport.h"
-#include "platform/UdpSocket.h"
+#include "transport/KWinTransport.h"
+#include "transport/UdpSocket.h"
 
 #include <memory>
 

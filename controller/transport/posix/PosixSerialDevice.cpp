@@ -1,4 +1,4 @@
-#include "../SerialDevice.h"
+#include "transport/SerialDevice.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "FirmwareUpdater.h"
+#include "files/FirmwareUpdater.h"
 
 #include "KTarvexController.h"
 #include "Trace.h"

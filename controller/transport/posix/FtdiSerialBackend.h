@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FtdiApi.h"
-#include "platform/SerialDevice.h"
-#include "platform/SerialPortList.h"
+#include "transport/FtdiApi.h"
+#include "transport/SerialDevice.h"
+#include "transport/SerialPortList.h"
 
 #include <functional>
 #include <map>

@@ -1,4 +1,4 @@
-#include "KWinComPort.h"
+#include "transport/KWinComPort.h"
 
 #include "Trace.h"
 

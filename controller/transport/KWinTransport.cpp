@@ -1,7 +1,7 @@
-#include "KWinTransport.h"
+#include "transport/KWinTransport.h"
 
-#include "KWinComPort.h"
-#include "KWinUDP.h"
+#include "transport/KWinComPort.h"
+#include "transport/KWinUDP.h"
 
 namespace tarvex {
 

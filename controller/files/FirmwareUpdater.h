@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FirmwareUpdateFile.h"
+#include "files/FirmwareUpdateFile.h"
 
 #include <cstddef>
 #include <cstdint>

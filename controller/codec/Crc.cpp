@@ -1,4 +1,4 @@
-#include "Crc.h"
+#include "codec/Crc.h"
 
 #include <array>
 

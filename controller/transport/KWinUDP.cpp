@@ -1,4 +1,4 @@
-#include "KWinUDP.h"
+#include "transport/KWinUDP.h"
 
 #include "Trace.h"
 

@@ -1,4 +1,4 @@
-#include "FtdiApi.h"
+#include "transport/FtdiApi.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FtdiApi.h"
-#include "KWinTransport.h"
+#include "transport/FtdiApi.h"
+#include "transport/KWinTransport.h"
 
 #include <cstdint>
 #include <vector>

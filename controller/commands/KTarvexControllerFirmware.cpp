@@ -1,7 +1,7 @@
-#include "ByteOrder.h"
-#include "Crc.h"
 #include "KTarvexController.h"
 #include "Trace.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KWinTransport.h"
-#include "platform/SerialDevice.h"
+#include "transport/KWinTransport.h"
+#include "transport/SerialDevice.h"
 
 #include <cstdint>
 #include <memory>

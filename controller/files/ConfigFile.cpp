@@ -1,7 +1,7 @@
-#include "ConfigFile.h"
+#include "files/ConfigFile.h"
 
-#include "ByteOrder.h"
-#include "Crc.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KWinTransport.h"
+#include "transport/KWinTransport.h"
 
 #include <cstdint>
 #include <memory>

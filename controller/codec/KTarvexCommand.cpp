@@ -1,7 +1,7 @@
-#include "KTarvexCommand.h"
+#include "codec/KTarvexCommand.h"
 
-#include "ByteOrder.h"
-#include "Crc.h"
+#include "codec/ByteOrder.h"
+#include "codec/Crc.h"
 
 #include <algorithm>
 #include <array>

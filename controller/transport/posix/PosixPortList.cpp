@@ -1,4 +1,4 @@
-#include "../SerialPortList.h"
+#include "transport/SerialPortList.h"
 
 #include <libserialport.h>
 

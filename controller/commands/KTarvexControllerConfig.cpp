@@ -1,6 +1,6 @@
-#include "ConfigFile.h"
 #include "KTarvexController.h"
 #include "Trace.h"
+#include "files/ConfigFile.h"
 
 #include <algorithm>
 #include <cstring>
