@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "ControllerProfile.h"
 #include "LaserCache.h"
+#include "TuningRange.h"
 #include "codec/KTarvexCommand.h"
 #include "records/ByteRecord.h"
 #include "transport/KWinTransport.h"
@@ -142,6 +143,10 @@ public:
     // Status bits 5 and 7, scan number and percent, wavelength and unit, and the progress flags,
     // all copied at one moment.
     ScanStatus GetScanStatus() const;
+    // The whole laser's tuning range from the cached identity records.
+    TuningRange OverallTuningRange() const {
+        return ReadCache([](const LaserCache& c) { return tarvex::OverallTuningRange(c); });
+    }
 
     // =========================================================================================
     // Identity (commands/KTarvexControllerIdentity.cpp)

@@ -123,3 +123,20 @@ TEST(Identity, ReadsStoreAndTraceWhatTheLaserReportsAndFailuresKeepIt) {
     EXPECT_FALSE(trace.Contains("[Admin Params]"));
     EXPECT_FALSE(trace.Contains("[FW Ver]"));
 }
+
+TEST(Identity, OverallTuningRangeCombinesModulesReportingInDifferentUnits) {
+    SimRig rig; // modules in um (4.2-5.05, 6.0-8.1) and in cm-1 (1650-2000, 950-1250)
+    ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
+    ASSERT_TRUE(rig.controller->ReadWriteAdminQclParams(false));
+    const TuningRange range = rig.controller->OverallTuningRange();
+    EXPECT_EQ(range.unit, units::kWavenumber); // the last available module's
+    EXPECT_FLOAT_EQ(range.min, 950.0f);
+    EXPECT_FLOAT_EQ(range.max, 10000.0f / 4.2f);
+    const TuningRange microns = range.In(units::kMicrons);
+    EXPECT_FLOAT_EQ(microns.min, 4.2f);
+    EXPECT_FLOAT_EQ(microns.max, 10000.0f / 950.0f);
+
+    LaserCache none;
+    none.admin.num_qcls = 2; // installed, but neither available
+    EXPECT_TRUE(OverallTuningRange(none).Empty());
+}
