@@ -265,7 +265,9 @@ FtdiStatus SimFtdiBackend::Write(FtdiHandle handle, const void* buffer, std::uin
     device->state.calls.push_back(Call("Write %u", count));
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     device->state.written.insert(device->state.written.end(), bytes, bytes + count);
-    if (device->config.link) {
+    const bool lineMatches =
+        device->config.onlyAtBaud == 0 || device->config.onlyAtBaud == device->state.baud;
+    if (device->config.link && lineMatches) {
         for (auto& output : device->config.link->OnStreamBytes(bytes, count))
             Queue(*device, std::move(output.bytes), output.delayMs);
     }

@@ -22,6 +22,9 @@ struct SimFtdiDevice {
     // The laser's end of the link; null for a device that swallows what it is sent and never
     // answers.
     SimLink* link = nullptr;
+    // The one baud rate the laser's line runs at (0: any); at another rate it makes nothing of
+    // what it is sent and answers nothing.
+    std::uint32_t onlyAtBaud = 0;
     bool failOpen = false;
 };
 
