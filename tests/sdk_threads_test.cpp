@@ -1,0 +1,86 @@
+// The SDK's exports called from several threads at once: each call stays one sequence of
+// exchanges, and connecting and disconnecting may run beside the queries.
+#include "support/SdkRig.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace tarvex;
+
+namespace {
+
+using SdkThreads = test::SdkTest;
+
+constexpr int kRounds = 400;
+
+} // namespace
+
+// Asking for a trigger channel writes the channel into the controller's request before the
+// read: a call of another thread in between would answer for the wrong channel.
+TEST_F(SdkThreads, EachCallSeesItsOwnExchanges) {
+    Connect();
+    laser.Modify([](sim::SimState& s) {
+        for (std::uint8_t i = 0; i < 4; ++i)
+            s.scan.wlTrig[i] = {.qclChan = i, .unit = 1, .start_ww = i + 1.0f, .stop_ww = 9};
+    });
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (std::uint32_t channel = 1; channel <= 4; ++channel) {
+        threads.emplace_back([&, channel] {
+            for (int round = 0; round < kRounds; ++round) {
+                std::uint8_t unit = 0;
+                float start = 0, stop = 0, spacing = 0;
+                std::uint16_t points = 0;
+                const auto result =
+                    TarvexSDK_GetWlTrigChanParams(channel, &unit, &start, &stop, &spacing, &points);
+                if (result != TarvexSdkResult_Success || start != static_cast<float>(channel))
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_F(SdkThreads, QueriesRunBesideReconnections) {
+    Connect();
+    std::atomic<bool> done{false};
+    std::atomic<int> unexpected{0};
+    std::thread connections([&] {
+        for (int round = 0; round < kRounds / 5; ++round) {
+            if (TarvexSDK_DeInitialize() != TarvexSdkResult_Success ||
+                TarvexSDK_Initialize() != TarvexSdkResult_Success)
+                ++unexpected;
+        }
+        done = true;
+    });
+    std::vector<std::thread> queries;
+    for (int t = 0; t < 3; ++t) {
+        queries.emplace_back([&] {
+            while (!done) {
+                std::uint8_t byte = 0;
+                std::uint16_t word = 0;
+                float ww = 0, min = 0, max = 0;
+                std::uint8_t serial[24];
+                // Without a connection for the moment, a query fails with CommError.
+                for (const auto result : {TarvexSDK_GetScanStatus(&byte, &byte, &byte, &word, &word,
+                                                                  &ww, &byte, &byte, &byte),
+                                          TarvexSDK_GetSerialNumber(serial, sizeof serial),
+                                          TarvexSDK_GetTuningRange(&min, &max, &byte),
+                                          TarvexSDK_IsConnectedToLaser(&byte)}) {
+                    if (result != TarvexSdkResult_Success && result != TarvexSdkResult_CommError)
+                        ++unexpected;
+                }
+            }
+        });
+    }
+    connections.join();
+    for (auto& thread : queries)
+        thread.join();
+    EXPECT_EQ(unexpected.load(), 0);
+    std::uint8_t connected = 0;
+    EXPECT_EQ(TarvexSDK_IsConnectedToLaser(&connected), TarvexSdkResult_Success);
+    EXPECT_EQ(connected, 1);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Library.h"
+#include "SimFtdiBackend.h"
+#include "SimRig.h"
+#include "TarvexSDK.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace tarvex::test {
+
+// The SDK's exports on simulated time: a fresh set of library globals, simulated USB adapters
+// in place of the machine's, and the simulated laser behind the adapter AddLaserAdapter adds.
+class SdkTest : public testing::Test, protected SimLaserRig {
+protected:
+    explicit SdkTest(sim::LaserProfile profile = sim::LaserProfile::Default(),
+                     bool createObject = true)
+        : SimLaserRig(std::move(profile)),
+          library(std::make_unique<sdk::Library>(clock, createObject)) {
+        previous_ = SetFtdiApi(&backend);
+        sdk::InstallLibrary(library.get());
+        unsetenv("TARVEX_SDK_DEVICE");
+    }
+    ~SdkTest() override {
+        sdk::InstallLibrary(nullptr);
+        library.reset(); // closes what it holds open through the backend
+        SetFtdiApi(previous_);
+        unsetenv("TARVEX_SDK_DEVICE");
+    }
+
+    // An adapter of the laser's kind with the simulated laser behind it (or none that answers).
+    std::size_t AddLaserAdapter(bool answers = true, std::uint32_t onlyAtBaud = 0) {
+        sim::SimFtdiDevice device;
+        device.link = answers ? &link : nullptr;
+        device.onlyAtBaud = onlyAtBaud;
+        return backend.AddDevice(device);
+    }
+    // An adapter with the laser behind it, connected.
+    void Connect() {
+        AddLaserAdapter();
+        ASSERT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
+        laser.ClearHistory();
+    }
+    // Bytes the host has written to the adapter at `index`.
+    std::size_t Written(std::size_t index = 0) const { return backend.State(index).written.size(); }
+    // The command ids the laser executed since the last ClearHistory, in order.
+    std::vector<std::uint16_t> Executed() const {
+        std::vector<std::uint16_t> ids;
+        for (const auto& [id, payload] : laser.History())
+            ids.push_back(id);
+        return ids;
+    }
+    // The next `count` exchanges of every command go unanswered.
+    void SilenceLink(int count = -1) { InjectNext(sim::Fault::Silent, count); }
+
+    sim::SimFtdiBackend backend{clock};
+    std::unique_ptr<sdk::Library> library;
+
+private:
+    FtdiApi* previous_ = nullptr;
+};
+
+} // namespace tarvex::test
