@@ -133,8 +133,8 @@ TEST_F(Loopback, BindFailureIsReported) {
     EXPECT_EQ(second.GetHandle(), -1);
 }
 
-// A laser of another process: tarvex-sim --udp ADDRESS:PORT, named by TARVEX_TEST_UDP_LASER.
-// The platform's sockets at both ends, on real time, sharing nothing but the loopback.
+// A laser of another process (tarvex-sim --udp ADDRESS:PORT, named by TARVEX_TEST_UDP_LASER),
+// perhaps of another platform: sockets at both ends, on real time, sharing only the loopback.
 TEST(LoopbackToAnotherProcess, InitializeFindsTheLaserAndExchangesGoThrough) {
     const char* endpoint = std::getenv("TARVEX_TEST_UDP_LASER");
     if (endpoint == nullptr)
@@ -149,7 +149,8 @@ TEST(LoopbackToAnotherProcess, InitializeFindsTheLaserAndExchangesGoThrough) {
     KTarvexController controller(ControllerProfile::Panel());
     controller.SetTransportType(kTransportUdp);
     controller.SetUdpAddress(address, port);
-    controller.SetUdpLocalAddress(kLoopbackHost);
+    // The host takes the laser's port number on the other loopback address.
+    controller.SetUdpLocalAddress(address == kLoopbackHost ? kLoopbackLaser : kLoopbackHost);
     ASSERT_TRUE(controller.Initialize());
     controller.StopHeartbeat();
     for (int i = 0; i < 20; ++i)
