@@ -1,18 +1,17 @@
 // Cost of one ReadStatusMask exchange (20-byte command, 12-byte ack, 20-byte response) on each
 // channel, beside a raw round trip of the same byte counts on the same channel with no protocol
-// code at either end. The ratio of the two is the host's protocol overhead.
+// code at either end. The ratio of the two is the host's protocol overhead. The pseudo-terminal's
+// pair is in link_bench_pty.cpp, where there are pseudo-terminals.
 #include "BenchSupport.h"
 #include "Clock.h"
 #include "FaultInjector.h"
 #include "InProcessTransport.h"
 #include "KTarvexController.h"
-#include "PtyAttachment.h"
+#include "LinkBench.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 #include "UdpAttachment.h"
-#include "transport/KWinComPort.h"
 #include "transport/KWinUDP.h"
-#include "transport/SerialDevice.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,22 +23,13 @@ using namespace tarvex;
 
 namespace {
 
-constexpr std::uint16_t kStatusMask = 3;
-constexpr std::size_t kCommandBytes = 20;
-constexpr std::size_t kReplyBytes = 12 + 20;
+using bench::ExchangeStatusMask;
+using bench::kCommandBytes;
+using bench::kReplyBytes;
+using Laser = bench::RealTimeLaser;
+
 constexpr std::uint32_t kLaserAddress = 0x7F000002;
 constexpr std::uint32_t kHostAddress = 0x7F000001;
-
-struct Laser {
-    sim::SimLaser model{SystemClock::Instance()};
-    sim::FaultInjector faults;
-    sim::SimLink link{model, faults};
-};
-
-bool ExchangeStatusMask(KTarvexController& controller) {
-    KTarvexCommand command(kStatusMask, kRead), response;
-    return controller.Exchange(command, response);
-}
 
 // --- In process ---------------------------------------------------------------------------
 
@@ -57,42 +47,6 @@ void InProcessProtocol(benchmark::State& state) {
 
 void InProcessRaw(benchmark::State& state) {
     bench::RawQueueRoundTrips(state, {{kCommandBytes, kReplyBytes}});
-}
-
-// --- Pseudo-terminal ------------------------------------------------------------------------
-
-void PtyProtocol(benchmark::State& state) {
-    Laser laser;
-    sim::PtyAttachment pty(laser.link, SystemClock::Instance());
-    KTarvexController controller(ControllerProfile::Sdk());
-    auto port = std::make_unique<KWinComPort>();
-    if (port->Open(pty.SlavePath(), 921600, 'N', 8, 1, true, true) != 0) {
-        state.SkipWithError("cannot open the pseudo-terminal");
-        return;
-    }
-    port->SetTimeouts(2000, 0);
-    controller.AttachTransport(std::move(port));
-    for (auto _ : state)
-        if (!ExchangeStatusMask(controller))
-            state.SkipWithError("exchange failed");
-}
-
-void PtyRaw(benchmark::State& state) {
-    // A peer that answers every 20 bytes with 32, knowing nothing of packets.
-    bench::ScriptedPtyPeer peer({{kCommandBytes, kReplyBytes}});
-    auto device = OpenSerialDevice(peer.Path());
-    if (!device) {
-        state.SkipWithError("cannot open the pseudo-terminal");
-        return;
-    }
-    std::uint8_t command[kCommandBytes] = {};
-    std::uint8_t reply[kReplyBytes];
-    for (auto _ : state) {
-        device->Write(command, sizeof command, 0);
-        if (device->Read(reply, 12, {2000, 2000, 0}) != 12 ||
-            device->Read(reply + 12, 20, {2000, 2000, 0}) != 20)
-            state.SkipWithError("raw read timed out");
-    }
 }
 
 // --- UDP loopback ---------------------------------------------------------------------------
@@ -149,8 +103,6 @@ void UdpRaw(benchmark::State& state) {
 
 BENCHMARK(InProcessProtocol);
 BENCHMARK(InProcessRaw);
-BENCHMARK(PtyProtocol)->UseRealTime();
-BENCHMARK(PtyRaw)->UseRealTime();
 BENCHMARK(UdpProtocol)->UseRealTime();
 BENCHMARK(UdpRaw)->UseRealTime();
 

@@ -1,9 +1,43 @@
 #include "Clock.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace tarvex {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Waits on `cv` until `done()` holds, `stop` is requested or `deadline` (none: no limit) passes;
+// returns `done()` as of the end, false when the stop request ended the wait. `lock` holds the
+// mutex that guards what `done()` reads, and whoever changes it notifies `cv`.
+template <typename Done>
+bool WaitStoppable(std::condition_variable_any& cv, std::unique_lock<std::mutex>& lock,
+                   std::stop_token stop, std::optional<SteadyClock::time_point> deadline,
+                   Done done) {
+#if defined(_WIN32)
+    // MinGW-w64's standard library (GCC 12) can deadlock when a stop request runs a stop
+    // callback while the callback is being removed, which every stop-aware condition wait does.
+    // Here the wait looks at the stop request every few milliseconds instead of registering one.
+    constexpr auto kStopPoll = std::chrono::milliseconds(5);
+    while (!done()) {
+        if (stop.stop_requested())
+            return false;
+        auto until = SteadyClock::now() + kStopPoll;
+        if (deadline && *deadline < until)
+            until = *deadline;
+        cv.wait_until(lock, until);
+        if (deadline && SteadyClock::now() >= *deadline)
+            return done();
+    }
+    return true;
+#else
+    return deadline ? cv.wait_until(lock, stop, *deadline, done) : cv.wait(lock, stop, done);
+#endif
+}
+
+} // namespace
 
 std::uint64_t SystemClock::NowMs() {
     using namespace std::chrono;
@@ -19,7 +53,8 @@ bool SystemClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
     std::mutex mutex;
     std::condition_variable_any woken;
     std::unique_lock lock(mutex);
-    woken.wait_for(lock, stop, std::chrono::milliseconds(ms), [] { return false; });
+    WaitStoppable(woken, lock, stop, SteadyClock::now() + std::chrono::milliseconds(ms),
+                  [] { return false; });
     return !stop.stop_requested();
 }
 
@@ -46,7 +81,7 @@ bool ManualClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
     const std::uint64_t until = now_ + ms;
     ++waitsBegun_;
     advanced_.notify_all();
-    return advanced_.wait(lock, stop, [&] { return now_ >= until; });
+    return WaitStoppable(advanced_, lock, stop, std::nullopt, [&] { return now_ >= until; });
 }
 
 std::size_t ManualClock::WaitsBegun() const {

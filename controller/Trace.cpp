@@ -1,5 +1,7 @@
 #include "Trace.h"
 
+#include "DebugOutput.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
@@ -22,7 +24,8 @@ struct FileCloser {
     }
 };
 
-// The default sink, chosen once from the environment.
+// The default sink: the platform's debugger output where there is one, and the target that
+// TARVEX_TRACE names, chosen once from the environment.
 class EnvironmentSink {
 public:
     EnvironmentSink() {
@@ -34,8 +37,10 @@ public:
         else
             file_.reset(std::fopen(target, "a"));
     }
-    bool Enabled() const { return file_ != nullptr; }
+    bool Enabled() const { return file_ != nullptr || HasDebugOutput(); }
     void Write(std::string_view line) {
+        if (HasDebugOutput())
+            WriteDebugOutput(line);
         if (!file_)
             return;
         std::fwrite(line.data(), 1, line.size(), file_.get());

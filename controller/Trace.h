@@ -7,7 +7,8 @@ namespace tarvex {
 
 // Diagnostic trace of the controller library. Each call formats printf-style into a 2048-byte
 // buffer and hands the line (without line ending) to the installed sink. Without a sink the
-// line goes where TARVEX_TRACE names ("stderr", or a file path to append to), else nowhere.
+// line goes where TARVEX_TRACE names ("stderr", or a file path to append to), and on Windows to
+// the debugger output as well.
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif

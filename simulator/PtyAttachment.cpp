@@ -31,6 +31,10 @@ void WriteAll(int fd, const std::uint8_t* bytes, std::size_t count) {
 
 } // namespace
 
+bool PtyAttachment::Supported() {
+    return true;
+}
+
 PtyAttachment::PtyAttachment(SimLink& link, Clock& clock) : link_(link), clock_(clock) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0)

@@ -12,6 +12,9 @@ namespace tarvex::sim {
 // port. A thread of its own answers the bytes the host writes.
 class PtyAttachment {
 public:
+    // Whether this platform has pseudo-terminals; where it has none, IsOpen() is always false.
+    static bool Supported();
+
     explicit PtyAttachment(SimLink& link, Clock& clock);
     ~PtyAttachment();
     PtyAttachment(const PtyAttachment&) = delete;

@@ -16,17 +16,18 @@
 //   warning CODE           put a code into the warning ring
 //   temp-warning 1|2|pcb on|off
 //   quit            stop
-// Without input (end of file) it runs until interrupted.
+// Without input (end of file) it runs until interrupted. Where there are no pseudo-terminals
+// (Windows) it offers UDP only, on 127.0.0.1 and a free port unless --udp says otherwise.
 #include "FaultInjector.h"
 #include "LaserProfile.h"
 #include "PtyAttachment.h"
 #include "SavedStateFile.h"
 #include "SimLaser.h"
 #include "SimLink.h"
+#include "StopRequest.h"
 #include "UdpAttachment.h"
 #include "transport/UdpSocket.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,9 +37,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-
-#include <pthread.h>
-#include <unistd.h>
 
 using namespace tarvex;
 
@@ -202,14 +200,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!wantPty && !wantUdp)
-        wantPty = true;
+        (sim::PtyAttachment::Supported() ? wantPty : wantUdp) = true;
 
-    // Interrupts are taken by sigwait below, not by the link threads.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Interrupts end the wait at the bottom, not the link threads.
+    sim::CatchStopRequests();
 
     sim::SimLaser laser(SystemClock::Instance(), std::move(profile));
     if (std::string error; !stateFile.empty() && !sim::KeepSavedStatesIn(laser, stateFile, error)) {
@@ -247,13 +241,12 @@ int main(int argc, char** argv) {
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!Control(line, laser, faults)) {
-                kill(getpid(), SIGTERM);
+                sim::RequestStop();
                 return;
             }
         }
     });
     input.detach();
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    sim::WaitForStopRequest();
     return 0;
 }

@@ -1,14 +1,11 @@
-// The exchange and the panel's connection over real channels: the termios transport on a
-// pseudo-terminal and the socket transport on loopback, each against the simulated laser running
-// in a thread of its own.
+// The exchange and the panel's connection over a pseudo-terminal: the termios transport against
+// the simulated laser running in a thread of its own. (link_udp_test does the same on loopback.)
 // Transaction waits run on simulated time; only the transports' own read time-outs are real,
 // and they are kept short where the laser is meant to stay silent.
 #include "PtyAttachment.h"
-#include "UdpAttachment.h"
 #include "codec/ByteOrder.h"
 #include "support/SimRig.h"
 #include "transport/KWinComPort.h"
-#include "transport/KWinUDP.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +17,7 @@ using sim::Fault;
 
 namespace {
 
-constexpr std::uint16_t kStatusMask = 3;
-constexpr std::uint32_t kLoopbackHost = 0x7F000001;  // 127.0.0.1
-constexpr std::uint32_t kLoopbackLaser = 0x7F000002; // 127.0.0.2
-constexpr std::uint32_t kLoopbackOther = 0x7F000003; // 127.0.0.3
 constexpr std::uint32_t kShortTimeoutMs = 150;
-
-// One status read; `reply` receives the response.
-bool StatusExchange(KTarvexController& controller, KTarvexCommand* reply) {
-    KTarvexCommand command(kStatusMask, kRead), response;
-    const bool ok = controller.Exchange(command, response);
-    if (reply)
-        *reply = response;
-    return ok;
-}
 
 struct PtyRig : SimLaserRig {
     sim::PtyAttachment pty{link, clock};
@@ -49,25 +33,6 @@ struct PtyRig : SimLaserRig {
         controller.AttachTransport(std::move(owned));
     }
     ~PtyRig() { clock.SetAdvanceListener(nullptr); }
-    bool Exchange(KTarvexCommand* reply = nullptr) { return StatusExchange(controller, reply); }
-};
-
-struct UdpRig : SimLaserRig {
-    sim::UdpAttachment endpoint{link, clock, kLoopbackLaser, 0};
-    KTarvexController controller{ControllerProfile::Panel(), &clock};
-    KWinUDP* udp = nullptr;
-
-    UdpRig() {
-        // Where the host waits, the laser gets to finish answering what it was sent.
-        clock.SetAdvanceListener([this](std::uint64_t) { endpoint.WaitIdle(); });
-        auto owned = std::make_unique<KWinUDP>();
-        EXPECT_EQ(owned->Open(kLoopbackLaser, endpoint.Port(), kLoopbackHost), 0);
-        owned->SetTimeouts(1000, 0);
-        udp = owned.get();
-        controller.AttachTransport(std::move(owned));
-        controller.SetTransportType(kTransportUdp);
-    }
-    ~UdpRig() { clock.SetAdvanceListener(nullptr); }
     bool Exchange(KTarvexCommand* reply = nullptr) { return StatusExchange(controller, reply); }
 };
 
@@ -151,76 +116,4 @@ TEST(PseudoTerminal, ReadThatTimesOutThrows) {
     std::uint8_t byte = 0;
     EXPECT_THROW(port.ReadByte(), NoBytesToRead);
     EXPECT_THROW(port.ReadByteList(&byte, 1), NoBytesToRead);
-}
-
-TEST(Loopback, InitializeFindsTheLaser) {
-    SimLaserRig rig;
-    sim::UdpAttachment endpoint(rig.link, rig.clock, kLoopbackLaser, 0);
-    ASSERT_TRUE(endpoint.IsOpen());
-    KTarvexController controller(ControllerProfile::Panel(), &rig.clock);
-    controller.SetTransportType(kTransportUdp);
-    controller.SetUdpAddress(kLoopbackLaser, endpoint.Port());
-    controller.SetUdpLocalAddress(kLoopbackHost);
-
-    ASSERT_TRUE(controller.Initialize());
-    controller.StopHeartbeat();
-    EXPECT_TRUE(controller.IsConnected());
-    EXPECT_EQ(rig.laser.Executed(SysInfo::kCmd), 1u);
-    EXPECT_TRUE(controller.ReadFwVersion());
-    EXPECT_EQ(controller.ControllerFirmware().major, rig.laser.Profile().controllerFirmware.major);
-}
-
-TEST(Loopback, EveryFaultIsRejectedCountedAndRecoveredFrom) {
-    UdpRig rig;
-    rig.udp->SetTimeouts(kShortTimeoutMs, 0);
-    // Faults of the ack are retried within the same exchange; a silent laser exhausts the three
-    // attempts; faults of the response fail the exchange.
-    for (Fault fault : {Fault::DropAck, Fault::CorruptAck, Fault::Nak, Fault::AckWrongSequence,
-                        Fault::StaleDuplicate}) {
-        rig.InjectNext(fault);
-        EXPECT_TRUE(rig.Exchange()) << sim::FaultName(fault);
-        EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
-    }
-    rig.InjectNext(Fault::Silent, 3);
-    EXPECT_FALSE(rig.Exchange());
-    EXPECT_EQ(rig.controller.ConsecutiveFailures(), 3);
-    for (Fault fault : {Fault::DropResponse, Fault::CorruptResponse, Fault::ResponseWrongSequence,
-                        Fault::StatusNonZero}) {
-        rig.InjectNext(fault);
-        EXPECT_FALSE(rig.Exchange()) << sim::FaultName(fault);
-        EXPECT_EQ(rig.controller.ConsecutiveFailures(), 1);
-    }
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(rig.Exchange());
-}
-
-TEST(Loopback, DatagramsFromOtherSendersAreIgnored) {
-    UdpRig rig;
-    rig.laser.SetStatusMask(0x407);
-    // Another host forges an ack and a response for the very command about to be sent.
-    const std::uint16_t seqnum = KTarvexCommand::PeekNextSequenceNumber();
-    auto forger = OpenUdpSocket(kLoopbackOther, 0);
-    ASSERT_TRUE(forger);
-    for (auto [disposition, length] : {std::pair<int, int>{kRead, 10}, {kResponse, 18}}) {
-        KTarvexCommand forged(kStatusMask, static_cast<std::uint8_t>(disposition));
-        forged.GetHeader().seqnum = seqnum;
-        forged.GetHeader().length = static_cast<std::uint16_t>(length);
-        be::PutU32(forged.GetData(), 0xDEAD);
-        std::uint8_t bytes[64];
-        std::size_t size = sizeof bytes;
-        ASSERT_TRUE(forged.GetPacket(bytes, size));
-        ASSERT_TRUE(forger->SendTo(kLoopbackHost, rig.endpoint.Port(), bytes, size));
-    }
-    KTarvexCommand reply;
-    ASSERT_TRUE(rig.Exchange(&reply));
-    EXPECT_EQ(be::GetU32(reply.GetData()), 0x407u);
-    EXPECT_EQ(rig.udp->ForeignDatagrams(), 2u);
-}
-
-TEST(Loopback, BindFailureIsReported) {
-    UdpRig rig;
-    KWinUDP second;
-    // The laser's port on the host address is already taken by the first transport.
-    EXPECT_EQ(second.Open(kLoopbackLaser, rig.endpoint.Port(), kLoopbackHost), 1);
-    EXPECT_EQ(second.GetHandle(), -1);
 }

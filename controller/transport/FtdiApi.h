@@ -18,6 +18,8 @@ enum : FtdiStatus {
     kFtInvalidParameter,
     kFtInvalidBaudRate,
     kFtOtherError,
+    // The driver library is not installed (or lacks a function the transport calls).
+    kFtDriverNotInstalled,
 };
 
 // Values of SetDataCharacteristics and SetFlowControl.

@@ -15,7 +15,9 @@ public:
                         std::size_t count) = 0;
 
     struct Datagram {
-        std::size_t size = 0; // the datagram's full size, even when it did not fit
+        // The datagram's full size, even when it did not fit; where the platform keeps no count
+        // of what did not fit (Windows), capacity + 1.
+        std::size_t size = 0;
         std::uint32_t fromAddress = 0;
         std::uint16_t fromPort = 0;
     };

@@ -71,4 +71,13 @@ std::vector<std::vector<std::uint8_t>> SimRig::Requests(std::uint16_t cmdID) con
     return requests;
 }
 
+bool StatusExchange(KTarvexController& controller, KTarvexCommand* reply) {
+    constexpr std::uint16_t kStatusMask = 3;
+    KTarvexCommand command(kStatusMask, kRead), response;
+    const bool ok = controller.Exchange(command, response);
+    if (reply)
+        *reply = response;
+    return ok;
+}
+
 } // namespace tarvex::test

@@ -38,6 +38,10 @@ struct SimLaserRig {
     void InjectFor(std::uint16_t cmdID, sim::Fault fault, int count = 1);
 };
 
+// One status mask read through the controller's exchange; `reply`, when given, receives the
+// response.
+bool StatusExchange(KTarvexController& controller, KTarvexCommand* reply = nullptr);
+
 // A controller wired to the simulated laser in process.
 struct SimRig : SimLaserRig {
     explicit SimRig(
