@@ -13,6 +13,8 @@ KTarvexController::KTarvexController(ControllerProfile profile, Clock* clock)
 
 KTarvexController::~KTarvexController() {
     Trace("KTarvexController::~KTarvexController");
+    // Nothing is reported to an owner that is letting go of the controller.
+    SetLinkLostCallback(nullptr);
     // The heartbeat uses the transport: it ends first.
     StopHeartbeat();
     CloseTransport();
@@ -37,7 +39,7 @@ bool KTarvexController::HasTransport() const {
 }
 
 void KTarvexController::SetLinkLostCallback(std::function<void()> callback) {
-    std::lock_guard lock(transactionMutex_);
+    std::lock_guard lock(linkLostMutex_);
     linkLost_ = std::move(callback);
 }
 
@@ -45,8 +47,35 @@ void KTarvexController::CountFailure() {
     // 8-bit count: after 255 it starts again from 0.
     const auto count = static_cast<std::uint8_t>(consecutiveFailures_.load() + 1);
     consecutiveFailures_.store(count);
-    if (count > 5 && profile_.notifyLinkLost && linkLost_)
-        linkLost_();
+    // Reported once the transaction lock is free, so that the callback can use the controller.
+    if (count > 5 && profile_.notifyLinkLost)
+        ++linkLostPending_;
+}
+
+void KTarvexController::DeliverLinkLost() {
+    if (linkLostPending_.load() == 0 || deliveringLinkLost_.exchange(true))
+        return;
+    std::function<void()> callback;
+    {
+        std::lock_guard lock(linkLostMutex_);
+        callback = linkLost_;
+    }
+    for (unsigned pending = linkLostPending_.exchange(0); pending > 0 && callback; --pending)
+        callback();
+    deliveringLinkLost_.store(false);
+}
+
+bool KTarvexController::AcceptSlotReply(const KTarvexCommand& command, std::uint8_t asked,
+                                        std::uint8_t replied) {
+    if (replied == asked)
+        return true;
+    Trace("[%s] cmdID = %d: reply for slot %u where slot %u was asked, discarded",
+          "KTarvexController::ExchangePerSlot", command.GetHeader().cmdID, replied, asked);
+    // The slot's own reply is queued behind the stale one: it goes with the rest.
+    clock_->SleepMs(400);
+    transport_->Purge();
+    CountFailure();
+    return false;
 }
 
 bool KTarvexController::WriteCommand(KTarvexCommand& command) {
@@ -155,6 +184,7 @@ void KTarvexController::SetTransportTimeouts(std::uint32_t readMs, std::uint32_t
     std::lock_guard lock(transactionMutex_);
     if (transport_)
         transport_->SetTimeouts(readMs, writeMs);
+    heartbeatTimeouts_ = false;
 }
 
 ScanStatus KTarvexController::GetScanStatus() const {
@@ -187,9 +217,19 @@ bool KTarvexController::ExchangeWithReadTimeout(KTarvexCommand& command, KTarvex
 
 bool KTarvexController::Exchange(KTarvexCommand& command, KTarvexCommand& response) {
     std::lock_guard lock(transactionMutex_);
-    if (!transport_)
+    if (!transport_ || !PrepareExchange())
         return false;
     return ExecuteCommand(command, response);
+}
+
+void KTarvexController::StoreRecord(const void* record, StagedReads::Store store) {
+    std::lock_guard lock(cacheMutex_);
+    if (InHeartbeatCycle()) {
+        staged_.Stage(record, std::move(store));
+        return;
+    }
+    store(cache_);
+    staged_.Supersede(record);
 }
 
 } // namespace tarvex

@@ -3,6 +3,8 @@
 #include "Clock.h"
 #include "ControllerProfile.h"
 #include "LaserCache.h"
+#include "StagedReads.h"
+#include "TransactionLock.h"
 #include "TuningRange.h"
 #include "codec/KTarvexCommand.h"
 #include "records/ByteRecord.h"
@@ -33,9 +35,12 @@ inline constexpr int kEthernetTest = 7;
 // The one object through which a deliverable talks to the laser: it owns the transport, runs
 // every command exchange under its transaction lock and keeps the cached picture of the laser.
 //
-// Locking: the transaction lock (recursive) serialises exchanges and is held while a reply is
-// parsed into the cache. The cache has a lock of its own, held only for the moment a record is
-// copied in or out, so that readers on other threads never wait for the link.
+// Locking: the transaction lock (recursive, first come first served) serialises exchanges and is
+// held while a reply is parsed into the cache. The cache has a lock of its own, held only for
+// the moment a record is copied in or out, so that readers on other threads never wait for the
+// link. The heartbeat takes the transaction lock per exchange, so a user's command waits at most
+// for the exchange in progress, and publishes each cycle's reads to the cache together at the
+// cycle's end.
 class KTarvexController {
 public:
     explicit KTarvexController(ControllerProfile profile = ControllerProfile::Panel(),
@@ -98,12 +103,24 @@ public:
     // Takes the transaction lock and runs one exchange; false at once without a transport.
     bool Exchange(KTarvexCommand& command, KTarvexCommand& response);
 
-    std::recursive_mutex& TransactionMutex() const { return transactionMutex_; }
+    TransactionLock& TransactionMutex() const { return transactionMutex_; }
 
     std::uint8_t ConsecutiveFailures() const { return consecutiveFailures_.load(); }
 
-    // Called (on whichever thread ran the exchange, with the transaction lock held) on the sixth
-    // consecutive failed attempt and every one after it, when the profile asks for it.
+    // Called once for the sixth consecutive failed attempt and once for every one after it, when
+    // the profile asks for it. The call comes after the transaction lock is released, on the
+    // thread that released it (usually the one whose exchange failed; the heartbeat's thread
+    // when the heartbeat's read failed), and never from inside the callback itself: failures of
+    // the callback's own commands are reported after it returns, at the next release.
+    //
+    // So the callback holds no lock of the controller's and may:
+    //  - call any operation, read the cache, close the transport;
+    //  - stop the heartbeat. On the heartbeat's own thread StopHeartbeat only asks: the cycle
+    //    sends nothing more and the thread ends by itself; it is waited for by the destructor
+    //    (or a StopHeartbeat from another thread);
+    //  - have another thread destroy the controller (the panel quits its event loop, whose owner
+    //    then destroys it): the destructor waits for the heartbeat thread first.
+    // It must not destroy the controller itself: the operation it interrupted still runs on it.
     void SetLinkLostCallback(std::function<void()> callback);
 
     // Sets the transport's time-outs under the transaction lock; nothing without a transport.
@@ -304,11 +321,15 @@ public:
 
     // Reads the whole state once; true when every read of the main chain succeeded.
     bool refresh();
-    // One cycle of the heartbeat's reads (without its sleep).
+    // One cycle of the heartbeat's reads (without its sleep), published to the cache together
+    // when it ends.
     void HeartbeatCycle();
     void StartHeartbeat();
-    // Asks the heartbeat to stop at the top of its next cycle and waits for it.
+    // Asks the heartbeat to stop (it sends nothing after its exchange in progress) and waits for
+    // its thread, except on that thread itself, where the destructor or a later StopHeartbeat
+    // from another thread waits for it.
     void StopHeartbeat();
+    // Started and not asked to stop.
     bool HeartbeatRunning() const;
     void SetHeartbeatPaused(bool paused) { heartbeatPaused_.store(paused); }
     bool HeartbeatPaused() const { return heartbeatPaused_.load(); }
@@ -362,24 +383,55 @@ private:
         wire::Decode(response.GetData(), reply);
         return true;
     }
-    // Sends one command (one sequence number) once per installed QCL slot, under one hold of
-    // the transaction lock: `request(slot)` gives the slot's request record and
-    // `done(slot, ok, reply)` runs after each exchange. The result is the last slot's, false
-    // with no QCL installed.
+    // Sends one command (one sequence number) once per installed QCL slot: `request(slot)`
+    // gives the slot's request record and `done(slot, ok, reply)` runs after each exchange. A
+    // reply whose `replySlot` names another slot is a late answer to an earlier slot (they all
+    // share the sequence number) and fails the exchange. The result is the last slot's, false
+    // with no QCL installed. The slots go under one hold of the transaction lock, except in a
+    // heartbeat cycle, which lets other commands in between them.
     template <typename Record, typename Request, typename Done>
-    bool ExchangePerSlot(std::uint16_t cmdID, std::uint8_t disposition, Request request,
-                         Done done) {
+    bool ExchangePerSlot(std::uint16_t cmdID, std::uint8_t disposition,
+                         std::uint8_t Record::*replySlot, Request request, Done done) {
         KTarvexCommand command(cmdID, disposition);
-        std::lock_guard lock(transactionMutex_);
+        std::unique_lock hold(transactionMutex_, std::defer_lock);
+        if (!InHeartbeatCycle())
+            hold.lock();
         const std::size_t installed = InstalledQcls();
         bool result = false;
         for (std::size_t index = 0; index < installed; ++index) {
             const auto slot = static_cast<std::uint8_t>(index + 1);
+            std::lock_guard exchange(transactionMutex_);
             Record reply{};
-            result = ExchangeRecord(command, request(slot), reply);
+            result = ExchangeRecord(command, request(slot), reply) &&
+                     AcceptSlotReply(command, slot, reply.*replySlot);
             done(slot, result, reply);
         }
         return result;
+    }
+    // False, with the stale bytes purged and the failure counted, when `replied` is not `asked`.
+    bool AcceptSlotReply(const KTarvexCommand& command, std::uint8_t asked, std::uint8_t replied);
+    // Stores a slot's good reply in `records`; returns what the slot's trace line shows: the
+    // reply, or after a failure the slot's cached record.
+    template <typename Record>
+    Record KeepSlotRecord(std::array<Record, kMaxQcls> LaserCache::*records, std::uint8_t slot,
+                          bool ok, const Record& reply) {
+        const std::size_t index = slot - 1u;
+        if (!ok)
+            return ReadCache([&](const LaserCache& c) { return (c.*records)[index]; });
+        StoreRead([records, index](LaserCache& c) -> Record& { return (c.*records)[index]; },
+                  reply);
+        return reply;
+    }
+
+    // Stores a record read from the laser into the cache: at once, or, on the thread running a
+    // heartbeat cycle, when the cycle publishes. A record stored at once supersedes what a
+    // cycle in progress read of it earlier. `record` is the cached record `store` writes.
+    void StoreRecord(const void* record, StagedReads::Store store);
+    template <typename Record, typename Pick> void StoreRead(Pick pick, const Record& value) {
+        StoreRecord(&pick(cache_), [pick, value](LaserCache& c) { pick(c) = value; });
+    }
+    template <typename Field> void StoreRead(Field LaserCache::*field, const Field& value) {
+        StoreRecord(&(cache_.*field), [field, value](LaserCache& c) { c.*field = value; });
     }
 
     // Tuning, scans, saved states and diagnostics: one exchange under the transaction lock
@@ -390,7 +442,7 @@ private:
         std::lock_guard lock(transactionMutex_);
         if (!ExchangeRecord(cmdID, disposition, request, reply))
             return false;
-        UpdateCache([&](LaserCache& c) { pick(c) = reply; });
+        StoreRead(pick, reply);
         return true;
     }
     static std::uint8_t WriteOrRead(bool write) { return write ? kWrite : kRead; }
@@ -458,6 +510,19 @@ private:
 
     // Heartbeat (commands/KTarvexControllerHeartbeat.cpp).
     void HeartbeatLoop(std::stop_token stop);
+    // One cycle; `stop` ends it before its next exchange.
+    void RunHeartbeatCycle(std::stop_token stop);
+    void BeginHeartbeatCycle(std::stop_token stop);
+    void EndHeartbeatCycle();
+    // True on the thread running a heartbeat cycle, while it runs.
+    bool InHeartbeatCycle() const { return cycleThread_.load() == std::this_thread::get_id(); }
+    // Under the transaction lock, before each exchange: false when the exchange is a heartbeat
+    // read that must not go (paused or asked to stop); else applies the exchange's time-outs.
+    bool PrepareExchange();
+    // Gives the transport the heartbeat's read time-out, or the normal one back.
+    void UseHeartbeatTimeouts(bool heartbeat);
+    // Runs the link-lost callback for the notifications raised under the transaction lock.
+    void DeliverLinkLost();
 
     // Configuration and firmware update (commands/KTarvexControllerConfig.cpp): one exchange with
     // the transport's read time-out raised to `readMs` for its length, then set back to normal.
@@ -468,14 +533,23 @@ private:
     const ControllerProfile profile_;
     Clock* clock_;
 
-    mutable std::recursive_mutex transactionMutex_;
+    mutable TransactionLock transactionMutex_{[this] { DeliverLinkLost(); }};
     std::unique_ptr<KWinTransport> transport_;
     std::atomic<int> transportType_{kTransportSerial};
     std::atomic<std::uint8_t> consecutiveFailures_{0};
+    bool heartbeatTimeouts_ = false; // the heartbeat's read time-out is set; transaction lock
+
+    // Link-lost notifications raised under the transaction lock and not yet delivered.
+    std::atomic<unsigned> linkLostPending_{0};
+    std::atomic<bool> deliveringLinkLost_{false};
+    mutable std::mutex linkLostMutex_;
     std::function<void()> linkLost_;
 
     mutable std::mutex cacheMutex_;
     LaserCache cache_;
+    StagedReads staged_; // cache lock
+    // The saved-state table has been read from this laser.
+    std::atomic<bool> savedStateTableRead_{false};
 
     // Connection settings.
     mutable std::mutex settingsMutex_;
@@ -498,6 +572,9 @@ private:
     std::atomic<bool> firstRefresh_{true};
     std::jthread heartbeat_; // its stop request is the loop's exit
     mutable std::mutex heartbeatMutex_;
+    std::mutex cycleMutex_; // one cycle at a time
+    std::atomic<std::thread::id> cycleThread_;
+    std::stop_token cycleStop_; // read only by the cycle's own thread
 };
 
 } // namespace tarvex

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <sys/stat.h>
+
 using namespace tarvex;
 using namespace tarvex::test;
 
@@ -172,6 +174,17 @@ TEST(ConfigExport, UnwritablePlaceOrMissingFileFailsBeforeTalkingToTheLaser) {
     EXPECT_EQ(trace.Count("Cannot open export file"), 2u);
     EXPECT_FALSE(rig.Import()); // nothing was exported
     EXPECT_TRUE(trace.Contains("Error opening config file."));
+    EXPECT_TRUE(rig.laser.History().empty());
+}
+
+// A FIFO would block the import for good, a device would never end.
+TEST(ConfigImport, RefusesWhatIsNotARegularFileBeforeOpeningIt) {
+    ConfigRig rig;
+    ASSERT_EQ(::mkfifo(rig.file.c_str(), 0600), 0);
+    TraceCapture trace;
+    EXPECT_FALSE(rig.Import());
+    EXPECT_FALSE(rig.controller->importConfig("/dev/zero"));
+    EXPECT_EQ(trace.Count("Error opening config file: not a regular file."), 2u);
     EXPECT_TRUE(rig.laser.History().empty());
 }
 

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 using namespace tarvex;
 using namespace tarvex::test;
 using Outcome = FirmwareUpdateOutcome;
@@ -149,6 +151,14 @@ TEST(FirmwareUpdate, BadFilesNeverReachTheLaser) {
 
     result = updater.UpdateFromFile(rig.dir / "Tarvex_PROM_prod_missing.ufp");
     EXPECT_EQ(result.message, "Unable to open file.");
+
+    // Opening a FIFO would wait for a writer for good, and a device would never end.
+    ASSERT_EQ(::mkfifo((rig.dir / "Tarvex_PROM_prod_fifo.ufp").c_str(), 0600), 0);
+    for (const auto& path : {rig.dir / "Tarvex_PROM_prod_fifo.ufp",
+                             std::filesystem::path("/dev/zero"), rig.dir.Path()}) {
+        result = updater.UpdateFromFile(path);
+        EXPECT_EQ(result.message, "Unable to open file: it is not a regular file.") << path;
+    }
 
     EXPECT_TRUE(rig.transport->Sent().empty());
     EXPECT_EQ(rig.laser.Executed(kExecFirmwareUpdateCmd), 0u);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using namespace tarvex;
 using namespace tarvex::test;
 using sim::Fault;
@@ -252,13 +250,7 @@ std::vector<bool> LinkFreeDuringDisarmPolls(ControllerProfile profile) {
         if (rig.clock.Sleeps().size() == sleeps)
             return; // a transport wait, inside an exchange
         sleeps = rig.clock.Sleeps().size();
-        bool taken = false;
-        std::thread other([&] {
-            std::unique_lock lock(rig.controller->TransactionMutex(), std::try_to_lock);
-            taken = lock.owns_lock();
-        });
-        other.join();
-        free.push_back(taken);
+        free.push_back(LinkFreeForAnotherThread(*rig.controller));
     });
     EXPECT_TRUE(rig.controller->ExecLaserArmDisarm(0));
     rig.clock.SetAdvanceListener(nullptr);

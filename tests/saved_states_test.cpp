@@ -101,8 +101,7 @@ TEST(CreateSavedState, RefusesWhatTheLaserCannotKeepWithoutSending) {
     rig.laser.ClearHistory();
     std::uint8_t slot = 0xEE;
     EXPECT_FALSE(rig.controller->CreateSavedState("", slot));
-    EXPECT_FALSE(rig.controller->CreateSavedState("Caf\xC3\xA9", slot));
-    EXPECT_FALSE(rig.controller->CreateSavedState("Tab\there", slot));
+    EXPECT_FALSE(rig.controller->CreateSavedState(std::string("Zero\0byte", 9), slot));
     EXPECT_EQ(rig.Cache().savedStates.count, 1);
 
     // No entry left free.
@@ -113,6 +112,37 @@ TEST(CreateSavedState, RefusesWhatTheLaserCannotKeepWithoutSending) {
     EXPECT_FALSE(rig.controller->CreateSavedState("One more", slot));
     EXPECT_EQ(slot, 0xEE);
     EXPECT_TRUE(rig.laser.History().empty());
+}
+
+// The laser keeps whatever bytes it is sent, and the panel overwrites a favourite under the name
+// it read back: a name outside printable ASCII goes out as it is and can be saved over again.
+TEST(CreateSavedState, AnyNameGoesAsItIsAndCanBeOverwrittenUnderTheNameReadBack) {
+    SimRig rig;
+    ASSERT_TRUE(ReadFavorites(rig));
+    const std::string name = "Caf\xC3\xA9\tCO\xE2\x82\x82";
+    std::uint8_t slot = 0;
+    ASSERT_TRUE(rig.controller->CreateSavedState(name, slot));
+    ASSERT_TRUE(ReadFavorites(rig));
+    const std::string readBack = rig.Cache().savedStateNames[1];
+    EXPECT_EQ(readBack, name);
+    EXPECT_TRUE(rig.controller->ExecSysSaveState(slot, readBack));
+    EXPECT_EQ(rig.Requests(SavedStateRecord::kSaveCmd).size(), 2u);
+}
+
+// After a refresh that stopped before the table, the table is read before a slot is chosen:
+// slot 0 of an empty table is the default favourite's, which the laser refuses to overwrite.
+TEST(CreateSavedState, ReadsATableNeverReadBeforeChoosingTheSlot) {
+    SimRig rig;
+    std::uint8_t slot = 0;
+    ASSERT_TRUE(rig.controller->CreateSavedState("First", slot));
+    EXPECT_EQ(slot, 1);
+    EXPECT_EQ(rig.Requests(SavedStateTable::kCmd).size(), 1u);
+
+    // A table that cannot be read leaves nothing to choose from.
+    SimRig unread;
+    unread.InjectFor(SavedStateTable::kCmd, Fault::Silent);
+    EXPECT_FALSE(unread.controller->CreateSavedState("Second", slot));
+    EXPECT_TRUE(unread.Requests(SavedStateRecord::kSaveCmd).empty());
 }
 
 TEST(CreateSavedState, AFailedSaveLeavesTheEntryFree) {

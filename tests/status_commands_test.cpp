@@ -103,6 +103,69 @@ TEST(PerSlotReadback, WithNoModuleInstalledSendsNothing) {
     EXPECT_TRUE(rig.transport->Sent().empty());
 }
 
+// Every slot of a per-slot read shares one sequence number, so only the slot byte tells a late
+// answer to one slot from the answer to the next: one late reply must not shift the slots after
+// it, whether the transport gave up on it (serial) or took it on a resent attempt (UDP).
+struct PerSlotRead {
+    const char* name;
+    std::uint16_t cmdID;
+    bool (*read)(KTarvexController&);
+    std::uint8_t (*cachedSlot)(const LaserCache&, std::size_t index);
+};
+void PrintTo(const PerSlotRead& param, std::ostream* os) {
+    *os << param.name;
+}
+
+class LateSlotReply
+    : public ::testing::TestWithParam<std::tuple<PerSlotRead, sim::InProcessTransport::Style>> {};
+
+TEST_P(LateSlotReply, IsNotTakenForTheNextSlot) {
+    const auto& [perSlot, style] = GetParam();
+    SimRig rig(ControllerProfile::Panel(), style);
+    rig.SetInstalledQcls(4);
+    rig.transport->SetTimeouts(1000, 0);
+    rig.faults.Add({.fault = Fault::Delay, .cmdID = perSlot.cmdID, .count = 1, .delayMs = 1500});
+    TraceCapture trace;
+
+    EXPECT_TRUE(perSlot.read(*rig.controller)); // the last slot's result
+    const LaserCache cache = rig.Cache();
+    for (std::size_t index = 0; index < 4; ++index) {
+        const std::uint8_t cached = perSlot.cachedSlot(cache, index);
+        EXPECT_TRUE(cached == 0 || cached == index + 1)
+            << "slot " << index + 1 << " holds " << int(cached);
+    }
+    // The slot that met the stale reply purged its own with it; the later ones are unharmed.
+    EXPECT_EQ(perSlot.cachedSlot(cache, 1), 0);
+    EXPECT_EQ(perSlot.cachedSlot(cache, 2), 3);
+    EXPECT_EQ(perSlot.cachedSlot(cache, 3), 4);
+    EXPECT_TRUE(trace.Contains("reply for slot 1 where slot 2 was asked, discarded"));
+    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, LateSlotReply,
+    ::testing::Combine(
+        ::testing::Values(
+            PerSlotRead{"AdminQclParams", AdminQclParams::kCmd,
+                        [](KTarvexController& c) { return c.ReadWriteAdminQclParams(false); },
+                        [](const LaserCache& c, std::size_t i) { return c.adminQcl[i].slot; }},
+            PerSlotRead{"QclInfoParam", QclInfoParam::kCmd,
+                        [](KTarvexController& c) { return c.ReadQclInfoParam(); },
+                        [](const LaserCache& c, std::size_t i) { return c.qclInfo[i].qcl_slot; }},
+            PerSlotRead{"QclInfoParam2", QclInfoParam2::kCmd,
+                        [](KTarvexController& c) { return c.ReadQclInfoParam2(); },
+                        [](const LaserCache& c, std::size_t i) { return c.qclInfo2[i].qcl_slot; }},
+            PerSlotRead{"LaserQclParams", LaserQclParams::kCmd,
+                        [](KTarvexController& c) { return c.ReadWriteLaserQclParams(false); },
+                        [](const LaserCache& c, std::size_t i) { return c.qclParams[i].slot; }}),
+        ::testing::Values(sim::InProcessTransport::Style::SerialThrow,
+                          sim::InProcessTransport::Style::DatagramThrow)),
+    [](const auto& param) {
+        return std::string(std::get<0>(param.param).name) +
+               (std::get<1>(param.param) == sim::InProcessTransport::Style::SerialThrow ? "Serial"
+                                                                                        : "Udp");
+    });
+
 TEST(StatusMask, CarriesTheFaultBitAndErrorWord) {
     SimRig rig;
     rig.laser.InjectError(0x2A);

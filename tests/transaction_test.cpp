@@ -212,6 +212,46 @@ TEST(LinkLoss, IsSignalledOnTheSixthConsecutiveFailureAndEveryOneAfter) {
     EXPECT_EQ(signalledAt.size(), 2u);
 }
 
+// The callback comes once the link is free: another thread could take it, and the callback can
+// close the transport without pulling it from under an exchange that still has attempts to make
+// (here the sixth failure is the second of three UDP attempts).
+TEST(LinkLoss, TheCallbackRunsWithTheLinkFree) {
+    SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
+    rig.InjectNext(Fault::StatusNonZero);
+    rig.InjectNext(Fault::Silent, -1);
+    std::vector<bool> linkFree;
+    rig.controller->SetLinkLostCallback([&] {
+        linkFree.push_back(LinkFreeForAnotherThread(*rig.controller));
+        rig.controller->CloseTransport();
+    });
+    EXPECT_FALSE(rig.Exchange(kStatusMask)); // a bad response: one failure
+    EXPECT_FALSE(rig.Exchange(kStatusMask)); // three
+    EXPECT_FALSE(rig.Exchange(kStatusMask)); // the sixth and seventh
+    EXPECT_EQ(linkFree, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(rig.controller->HasTransport());
+    EXPECT_FALSE(rig.Exchange(kStatusMask));
+}
+
+// The callback's own commands fail too on a dead link; they are reported after it returns, at
+// the next release, never from inside it.
+TEST(LinkLoss, TheCallbackIsNotReenteredByItsOwnFailures) {
+    SimRig rig;
+    rig.InjectNext(Fault::Silent, -1);
+    int depth = 0;
+    int calls = 0;
+    rig.controller->SetLinkLostCallback([&] {
+        ++calls;
+        EXPECT_EQ(++depth, 1);
+        EXPECT_FALSE(rig.controller->ReadStatusMask());
+        --depth;
+    });
+    for (int i = 0; i < 6; ++i)
+        rig.Exchange(kStatusMask);
+    EXPECT_EQ(calls, 1);
+    rig.Exchange(kStatusMask); // its own and the callback's failure are both reported
+    EXPECT_EQ(calls, 3);
+}
+
 TEST(LinkLoss, GoodAcksKeepResetTheCountWhileResponsesFail) {
     // A laser that acknowledges but answers every command with a bad status is not a lost
     // link: each good ack/nak starts the count again.

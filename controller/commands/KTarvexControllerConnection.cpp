@@ -71,7 +71,8 @@ void KTarvexController::BeginInitialize() {
         std::lock_guard lock(settingsMutex_);
         connectedPort_.clear();
     }
-    // What was lasing or tuned belongs to the previous connection.
+    // What was lasing or tuned, and the favourites' table, belong to the previous connection.
+    savedStateTableRead_.store(false);
     UpdateCache([](LaserCache& c) {
         c.activeQcl = 0;
         c.tunedQcl = 0;

@@ -71,7 +71,8 @@ bool SlowExchangeIntoCache(KTarvexController& controller,
 bool KTarvexController::ForEachChannel(std::size_t count, bool holdLock,
                                        const std::function<bool(std::uint8_t)>& step) {
     std::unique_lock lock(transactionMutex_, std::defer_lock);
-    if (holdLock)
+    // A heartbeat cycle lets other commands in between the channels.
+    if (holdLock && !InHeartbeatCycle())
         lock.lock();
     for (std::size_t channel = 0; channel < count; ++channel)
         if (!step(static_cast<std::uint8_t>(channel)))

@@ -102,15 +102,21 @@ bool KTarvexController::refresh() {
 }
 
 void KTarvexController::HeartbeatCycle() {
-    std::lock_guard lock(transactionMutex_);
+    RunHeartbeatCycle(std::stop_token{});
+}
+
+// The cycle does not hold the transaction lock: each read takes it for its own exchange, so a
+// user's command waits for one exchange at most, and each exchange checks the paused flag and
+// the stop request first (PrepareExchange), so a long operation or a stop does not have to wait
+// for the rest of a cycle on a silent link.
+void KTarvexController::RunHeartbeatCycle(std::stop_token stop) {
+    std::lock_guard cycle(cycleMutex_);
     if (HeartbeatPaused()) {
         Trace("Heartbeat Paused...");
         return;
     }
     Trace("Heartbeat Alive...");
-    SetTransportTimeouts(GetTransportType() == kTransportUdp ? kHeartbeatUdpTimeoutMs
-                                                             : kHeartbeatSerialTimeoutMs,
-                         0);
+    BeginHeartbeatCycle(stop);
     if (GetOperatingMode() == operating_mode::kEthernetTest) {
         ReadTestLaserInfo();
     } else {
@@ -122,14 +128,49 @@ void KTarvexController::HeartbeatCycle() {
         if (HasMotionBoardVersion(firmware))
             ReadMbFwVersion();
     }
-    SetTransportTimeouts(kNormalReadTimeoutMs, 0);
+    EndHeartbeatCycle();
+}
+
+// The heartbeat's read time-out is set by its first exchange (PrepareExchange), which checks the
+// paused flag first: a long operation that paused the heartbeat meanwhile keeps its own.
+void KTarvexController::BeginHeartbeatCycle(std::stop_token stop) {
+    cycleStop_ = std::move(stop);
+    cycleThread_.store(std::this_thread::get_id());
+}
+
+void KTarvexController::EndHeartbeatCycle() {
+    {
+        std::lock_guard lock(transactionMutex_);
+        UseHeartbeatTimeouts(false);
+    }
+    std::lock_guard lock(cacheMutex_);
+    staged_.PublishTo(cache_);
+    cycleThread_.store(std::thread::id{});
+}
+
+bool KTarvexController::PrepareExchange() {
+    const bool heartbeat = InHeartbeatCycle();
+    if (heartbeat && (HeartbeatPaused() || cycleStop_.stop_requested()))
+        return false;
+    UseHeartbeatTimeouts(heartbeat);
+    return true;
+}
+
+void KTarvexController::UseHeartbeatTimeouts(bool heartbeat) {
+    if (!transport_ || heartbeat == heartbeatTimeouts_)
+        return;
+    const std::uint32_t heartbeatMs =
+        GetTransportType() == kTransportUdp ? kHeartbeatUdpTimeoutMs : kHeartbeatSerialTimeoutMs;
+    transport_->SetTimeouts(heartbeat ? heartbeatMs : kNormalReadTimeoutMs, 0);
+    heartbeatTimeouts_ = heartbeat;
 }
 
 void KTarvexController::HeartbeatLoop(std::stop_token stop) {
     Trace("KTarvexController::run");
-    // The stop request is honoured here, outside the transaction lock, and cuts the sleep short.
+    // The stop request is honoured before each exchange and here, outside the transaction lock,
+    // and cuts the sleep short.
     while (!stop.stop_requested()) {
-        HeartbeatCycle();
+        RunHeartbeatCycle(stop);
         if (!clock_->WaitUnlessStopped(kHeartbeatPeriodMs, stop))
             break;
         Trace("End run()\n");
@@ -137,32 +178,44 @@ void KTarvexController::HeartbeatLoop(std::stop_token stop) {
 }
 
 void KTarvexController::StartHeartbeat() {
+    std::jthread stopped;
+    {
+        std::lock_guard lock(heartbeatMutex_);
+        if (heartbeat_.joinable() && !heartbeat_.get_stop_token().stop_requested())
+            return;
+        // A heartbeat that stopped itself cannot start itself again.
+        if (heartbeat_.get_id() == std::this_thread::get_id())
+            return;
+        stopped = std::move(heartbeat_);
+    }
+    // One that was asked to stop from its own thread is ended before a new one starts.
+    if (stopped.joinable())
+        stopped.join();
     std::lock_guard lock(heartbeatMutex_);
-    if (heartbeat_.joinable())
-        return;
-    heartbeat_ = std::jthread([this](std::stop_token stop) { HeartbeatLoop(stop); });
+    if (!heartbeat_.joinable())
+        heartbeat_ = std::jthread([this](std::stop_token stop) { HeartbeatLoop(stop); });
 }
 
+// Never detached: a thread that outlived its controller would run on freed memory. Asked on the
+// heartbeat's own thread (a link-lost callback), the stop is only requested; the thread stays
+// here for the destructor, or another StopHeartbeat, to wait for.
 void KTarvexController::StopHeartbeat() {
     std::jthread heartbeat;
     {
         std::lock_guard lock(heartbeatMutex_);
+        if (!heartbeat_.joinable())
+            return;
+        heartbeat_.request_stop();
+        if (heartbeat_.get_id() == std::this_thread::get_id())
+            return;
         heartbeat = std::move(heartbeat_);
     }
-    if (!heartbeat.joinable())
-        return;
-    heartbeat.request_stop();
-    // Asked from the heartbeat's own thread (a link-lost handler, say): the loop ends after
-    // this cycle on its own; waiting for it here would wait forever.
-    if (heartbeat.get_id() == std::this_thread::get_id())
-        heartbeat.detach();
-    else
-        heartbeat.join();
+    heartbeat.join();
 }
 
 bool KTarvexController::HeartbeatRunning() const {
     std::lock_guard lock(heartbeatMutex_);
-    return heartbeat_.joinable();
+    return heartbeat_.joinable() && !heartbeat_.get_stop_token().stop_requested();
 }
 
 } // namespace tarvex

@@ -73,7 +73,7 @@ bool KTarvexController::ReadWriteAdminParams(bool write) {
 
 bool KTarvexController::ReadWriteAdminQclParams(bool write) {
     return ExchangePerSlot<AdminQclParams>(
-        AdminQclParams::kCmd, WriteOrRead(write),
+        AdminQclParams::kCmd, WriteOrRead(write), &AdminQclParams::slot,
         [&](std::uint8_t slot) {
             AdminQclParams request =
                 write ? ReadCache([&](const LaserCache& c) { return c.adminQcl[slot - 1]; })
@@ -106,7 +106,7 @@ bool KTarvexController::ReadMbFwVersion() {
     FirmwareVersion version;
     if (!ReadRecord(FirmwareVersion::kMotionBoardCmd, version))
         return false;
-    UpdateCache([&](LaserCache& c) { c.motionFirmware = version; });
+    StoreRead(&LaserCache::motionFirmware, version);
     Trace("[MB FW Ver] major: %u, minor: %u, patch: %u", version.major, version.minor,
           version.patch);
     return true;

@@ -44,7 +44,7 @@ bool KTarvexController::ReadWriteLaserParams(bool write) {
 bool KTarvexController::ReadWriteLaserQclParams(bool write) {
     // A read sends the cached record too: the controller looks only at the slot.
     return ExchangePerSlot<LaserQclParams>(
-        LaserQclParams::kCmd, WriteOrRead(write),
+        LaserQclParams::kCmd, WriteOrRead(write), &LaserQclParams::slot,
         [&](std::uint8_t slot) {
             auto request = ReadCache([&](const LaserCache& c) { return c.qclParams[slot - 1]; });
             request.slot = slot;

@@ -8,10 +8,11 @@ namespace tarvex {
 
 namespace {
 
-// The laser keeps names as printable ASCII; an empty name would read back as an unused entry.
+// The laser keeps whatever bytes it is sent, and a favourite is overwritten under the name read
+// back from it, so any name goes as it is. Only an empty one is refused (it would read back as an
+// unused entry) and one with a zero byte (the name would end there on reading back).
 bool IsStorableName(const std::string& name) {
-    return !name.empty() &&
-           std::all_of(name.begin(), name.end(), [](char ch) { return ch >= 0x20 && ch < 0x7F; });
+    return !name.empty() && name.find('\0') == std::string::npos;
 }
 
 // The name as the laser stores it: its first 32 characters.
@@ -47,6 +48,7 @@ bool KTarvexController::ReadSysNumSavedStates() {
         return false;
     }
     UpdateCache([&](LaserCache& c) { c.savedStates = table; });
+    savedStateTableRead_.store(true);
     Trace("[Sys Num Saved states] %u", table.count);
     return true;
 }
@@ -90,7 +92,7 @@ bool KTarvexController::ExecSysSaveState(std::uint8_t slot, const std::string& n
         return false;
     if (!IsStorableName(name))
         return Refuse("KTarvexController::ExecSysSaveState",
-                      "a name needs printable ASCII characters");
+                      "a name must not be empty or hold a zero byte");
     std::lock_guard lock(transactionMutex_);
     SavedStateRecord reply;
     if (!ExchangeRecord(SavedStateRecord::kSaveCmd, kExecute, MakeSaveRecord(slot, name), reply))
@@ -107,8 +109,14 @@ bool KTarvexController::ExecSysSaveState(std::uint8_t slot, const std::string& n
 }
 
 bool KTarvexController::CreateSavedState(const std::string& name, std::uint8_t& slot) {
+    if (!CarriesPanelCommand("KTarvexController::CreateSavedState"))
+        return false;
     // Held across the search and the save, so that two creates cannot pick the same entry.
     std::lock_guard lock(transactionMutex_);
+    // A table never read (a refresh that stopped early) holds no slot numbers: slot 0 from it
+    // is one the laser refuses.
+    if (!savedStateTableRead_.load() && !ReadSysNumSavedStates())
+        return Refuse("KTarvexController::CreateSavedState", "the saved-state table is unknown");
     const SavedStateTable table = CachedCopy(&LaserCache::savedStates);
     const auto free = std::find(table.inUse.begin(), table.inUse.end(), 0);
     if (free == table.inUse.end())

@@ -240,8 +240,12 @@ bool KTarvexController::ReadWritePointerEnable() {
     return TransferPointerEnable(CachedCopy(&LaserCache::pointerEnable));
 }
 
+// Goes through ReadWritePointerEnable, so that only a profile that carries the pointer sends it.
 bool KTarvexController::SetPointerEnable(bool on) {
-    return TransferPointerEnable(on ? 1 : 0);
+    // Held from the store to the send, so that no other setter changes the value in between.
+    std::lock_guard lock(transactionMutex_);
+    UpdateCache([on](LaserCache& c) { c.pointerEnable = on ? 1 : 0; });
+    return ReadWritePointerEnable();
 }
 
 void KTarvexController::SetTunedQcl(std::uint8_t qcl) {

@@ -13,17 +13,6 @@ template <typename Record> Record SlotRequest(std::uint8_t slot) {
     return request;
 }
 
-// Stores a slot's good reply and returns the slot's cached record: each slot's trace line is
-// written from the cache, so that a failed slot shows its last values.
-template <typename Record>
-Record KeepSlotRecord(KTarvexController& controller,
-                      std::array<Record, kMaxQcls> LaserCache::*records, std::uint8_t slot, bool ok,
-                      const Record& reply) {
-    if (ok)
-        controller.UpdateCache([&](LaserCache& c) { (c.*records)[slot - 1] = reply; });
-    return controller.ReadCache([&](const LaserCache& c) { return (c.*records)[slot - 1]; });
-}
-
 void TraceErrorList(const char* list, std::uint16_t numItems, std::uint16_t index) {
     Trace("[%s] Num Items: %u, Index: %u", list, numItems, index);
 }
@@ -35,7 +24,7 @@ bool KTarvexController::ReadInfoLight() {
     InfoLight light;
     if (!ReadRecord(InfoLight::kCmd, light))
         return false;
-    UpdateCache([&](LaserCache& c) {
+    StoreRecord(&cache_.light, [light](LaserCache& c) {
         c.light = light;
         if (light.cur_qcl != 0)
             c.activeQcl = light.cur_qcl;
@@ -48,9 +37,9 @@ bool KTarvexController::ReadInfoLight() {
 
 bool KTarvexController::ReadQclInfoParam() {
     return ExchangePerSlot<QclInfoParam>(
-        QclInfoParam::kCmd, kRead, SlotRequest<QclInfoParam>,
+        QclInfoParam::kCmd, kRead, &QclInfoParam::qcl_slot, SlotRequest<QclInfoParam>,
         [&](std::uint8_t slot, bool ok, const QclInfoParam& reply) {
-            const auto q = KeepSlotRecord(*this, &LaserCache::qclInfo, slot, ok, reply);
+            const auto q = KeepSlotRecord(&LaserCache::qclInfo, slot, ok, reply);
             Trace("[QclInfoParam], qcl_slot, %u, actual_current, %f, actual_tec_current, %f, "
                   "actual_temp, %f",
                   slot, static_cast<double>(q.actual_current),
@@ -60,9 +49,9 @@ bool KTarvexController::ReadQclInfoParam() {
 
 bool KTarvexController::ReadQclInfoParam2() {
     return ExchangePerSlot<QclInfoParam2>(
-        QclInfoParam2::kCmd, kRead, SlotRequest<QclInfoParam2>,
+        QclInfoParam2::kCmd, kRead, &QclInfoParam2::qcl_slot, SlotRequest<QclInfoParam2>,
         [&](std::uint8_t slot, bool ok, const QclInfoParam2& reply) {
-            const auto q = KeepSlotRecord(*this, &LaserCache::qclInfo2, slot, ok, reply);
+            const auto q = KeepSlotRecord(&LaserCache::qclInfo2, slot, ok, reply);
             Trace("[QclInfoParam2], qcl_slot, %u, qclV, %f, qclVfet, %f, qclVsrc, %f, "
                   "qclCurrent, %f, qclTemp, %f",
                   slot, static_cast<double>(q.qclV), static_cast<double>(q.qclVfet),
@@ -76,7 +65,7 @@ bool KTarvexController::ReadStatusMask() {
     StatusMask status;
     if (!ReadRecord(StatusMask::kCmd, status))
         return false;
-    UpdateCache([&](LaserCache& c) { c.status = status; });
+    StoreRead(&LaserCache::status, status);
     Trace("[StatusMask] = %x", status.mask);
     return true;
 }
@@ -88,7 +77,7 @@ bool KTarvexController::ReadInfoTemps() {
     InfoTemps temps;
     if (!ReadRecord(InfoTemps::kCmd, temps))
         return false;
-    UpdateCache([&](LaserCache& c) { c.temps = temps; });
+    StoreRead(&LaserCache::temps, temps);
     Trace("[ReadInfoTemps] BTemp1 = %.3f, BTemp2 = %.3f, PCB Temp = %.3f, Aux Temp1 = %.3f, "
           "Aux Temp2 = %.3f, Aux Temp3 = %.3f, Aux Temp4 = %.3f",
           static_cast<double>(temps.BTemp1), static_cast<double>(temps.BTemp2),
@@ -122,7 +111,7 @@ bool KTarvexController::ReadScanProgress() {
     ScanProgress progress;
     if (!ReadRecord(ScanProgress::kCmd, progress))
         return false;
-    UpdateCache([&](LaserCache& c) { c.progress = progress; });
+    StoreRead(&LaserCache::progress, progress);
     Trace("[Scan Progress] scanprogressindicator = 0x%x cur_scan_num = %d, scan_percent = %d",
           progress.indicator, progress.cur_scan_num, progress.scan_percent);
     return true;

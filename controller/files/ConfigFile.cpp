@@ -2,6 +2,7 @@
 
 #include "codec/ByteOrder.h"
 #include "codec/Crc.h"
+#include "files/InputFile.h"
 
 #include <algorithm>
 #include <system_error>
@@ -47,12 +48,15 @@ const char* DecodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFile& co
 }
 
 const char* ReadConfigFile(const std::filesystem::path& path, ConfigFile& config) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    std::ifstream in;
+    switch (OpenInputFile(path, in)) {
+    case InputFile::Opened:
+        break;
+    case InputFile::NotRegular:
+        return "Error opening config file: not a regular file.";
+    default:
         return "Error opening config file.";
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "Error opening config file.";
+    }
     std::vector<std::uint8_t> bytes(kConfigFileSize);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));

@@ -1,5 +1,7 @@
 #include "files/FirmwareUpdateFile.h"
 
+#include "files/InputFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -41,19 +43,6 @@ bool IsLineEnd(std::uint8_t c) {
     return c == '\r' || c == '\n';
 }
 
-// The number of digits in the last record, which may end in CR LF, CR, LF or nothing.
-std::size_t LastRecordDigits(std::span<const std::uint8_t> record, bool& unterminated) {
-    std::size_t digits = record.size();
-    unterminated = true;
-    if (digits >= 2 && record[digits - 2] == '\r' && record[digits - 1] == '\n') {
-        unterminated = false;
-        digits -= 2;
-    } else if (digits >= 1 && IsLineEnd(record[digits - 1])) {
-        digits -= 1;
-    }
-    return digits;
-}
-
 } // namespace
 
 std::optional<std::uint8_t> UpdateTypeForFileName(std::string_view pathAndName) {
@@ -82,33 +71,37 @@ std::uint8_t ReverseBits(std::uint8_t byte) {
 }
 
 std::size_t FirmwareUpdateFile::RecordBytes(std::size_t record) const {
-    if (record + 1 < records_)
-        return kRecordDataBytes;
-    if (record + 1 == records_)
-        return data_.size() - record * kRecordDataBytes;
-    return 0;
+    const std::size_t first = record * kRecordDataBytes;
+    return first < data_.size() ? std::min(kRecordDataBytes, data_.size() - first) : 0;
 }
 
 std::optional<FirmwareUpdateFile> FirmwareUpdateFile::Parse(std::span<const std::uint8_t> text,
                                                             std::string& error) {
-    if (text.empty()) {
-        error = "Invalid update file: the file is empty.";
+    // Line ends after the last digit close the file (an empty last line, say); they are no
+    // record of data of their own.
+    std::size_t content = text.size();
+    while (content > 0 && IsLineEnd(text[content - 1]))
+        --content;
+    if (content == 0) {
+        error = text.empty() ? "Invalid update file: the file is empty."
+                             : "Invalid update file: the file holds no data.";
         return std::nullopt;
     }
     FirmwareUpdateFile file;
     file.records_ = (text.size() + kRecordSize - 1) / kRecordSize;
     file.data_.reserve(file.records_ * kRecordDataBytes);
-    for (std::size_t r = 0; r < file.records_; ++r) {
+    const std::size_t lastRecord = (content - 1) / kRecordSize;
+    for (std::size_t r = 0; r <= lastRecord; ++r) {
         const std::size_t start = r * kRecordSize;
         const auto record = text.subspan(start, std::min(kRecordSize, text.size() - start));
         std::size_t digits = 2 * kRecordDataBytes;
-        if (r + 1 < file.records_) {
+        if (r < lastRecord) {
             if (record[32] != '\r' || record[33] != '\n') {
                 error = RecordError(r, start + 32, "does not end in CR LF");
                 return std::nullopt;
             }
         } else {
-            digits = LastRecordDigits(record, file.lastUnterminated_);
+            digits = content - start;
             if (digits > 2 * kRecordDataBytes) {
                 error = RecordError(r, start + 32, "does not end in CR LF");
                 return std::nullopt;
@@ -117,6 +110,8 @@ std::optional<FirmwareUpdateFile> FirmwareUpdateFile::Parse(std::span<const std:
                 error = RecordError(r, start + digits - 1, "has an odd number of digits");
                 return std::nullopt;
             }
+            file.lastUnterminated_ =
+                !(content + 2 <= text.size() && text[content] == '\r' && text[content + 1] == '\n');
         }
         for (std::size_t i = 0; i < digits; i += 2) {
             const int high = HexValue(record[i]);
@@ -133,13 +128,28 @@ std::optional<FirmwareUpdateFile> FirmwareUpdateFile::Parse(std::span<const std:
     return file;
 }
 
+bool FirmwareUpdateFile::Open(const std::filesystem::path& path, std::ifstream& in,
+                              std::string& error) {
+    switch (OpenInputFile(path, in)) {
+    case InputFile::Opened:
+        return true;
+    case InputFile::NotRegular:
+        error = "Unable to open file: it is not a regular file.";
+        return false;
+    default:
+        error = "Unable to open file.";
+        return false;
+    }
+}
+
 std::optional<FirmwareUpdateFile> FirmwareUpdateFile::Load(const std::filesystem::path& path,
                                                            std::string& error) {
+    std::ifstream in;
+    if (!Open(path, in, error))
+        return std::nullopt;
     std::error_code code;
-    const bool regular = std::filesystem::is_regular_file(path, code);
-    const std::uintmax_t size = regular ? std::filesystem::file_size(path, code) : 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!regular || code || !in) {
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) {
         error = "Unable to open file.";
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -38,12 +39,15 @@ std::uint8_t ReverseBits(std::uint8_t byte);
 //
 // The file is a run of 34-byte records: 32 hexadecimal digits (16 bytes, high nibble first)
 // and CR LF. The last record may be shorter: any even number of digits, with or without its
-// line end. The bytes are laid down from address 0 in file order and bit-reversed for sending.
+// line end, and line ends may follow it (an empty last line). The bytes are laid down from
+// address 0 in file order and bit-reversed for sending.
 class FirmwareUpdateFile {
 public:
     static constexpr std::size_t kRecordSize = 34;
     static constexpr std::size_t kRecordDataBytes = 16;
 
+    // Opens a regular file for reading; on failure says why in `error`.
+    static bool Open(const std::filesystem::path& path, std::ifstream& in, std::string& error);
     // Reads and checks a file; on failure returns nothing and says why in `error`.
     static std::optional<FirmwareUpdateFile> Load(const std::filesystem::path& path,
                                                   std::string& error);

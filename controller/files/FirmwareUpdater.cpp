@@ -3,8 +3,6 @@
 #include "KTarvexController.h"
 #include "Trace.h"
 
-#include <fstream>
-
 namespace tarvex {
 namespace {
 
@@ -50,10 +48,8 @@ bool FirmwareUpdater::SendChunk(std::uint8_t type, std::uint32_t address,
 FirmwareUpdateResult FirmwareUpdater::UpdateFromFile(const std::filesystem::path& path) {
     FirmwareUpdateResult result;
     result.outcome = FirmwareUpdateOutcome::InvalidFile;
-    if (!std::ifstream(path, std::ios::binary)) {
-        result.message = "Unable to open file.";
+    if (std::ifstream in; !FirmwareUpdateFile::Open(path, in, result.message))
         return result;
-    }
     const auto type = UpdateTypeForFileName(path.string());
     if (!type) {
         result.message = "Please select a valid firmware update file.";

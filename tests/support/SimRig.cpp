@@ -1,6 +1,19 @@
 #include "SimRig.h"
 
+#include <mutex>
+#include <thread>
+
 namespace tarvex::test {
+
+bool LinkFreeForAnotherThread(KTarvexController& controller) {
+    bool taken = false;
+    std::thread other([&] {
+        std::unique_lock lock(controller.TransactionMutex(), std::try_to_lock);
+        taken = lock.owns_lock();
+    });
+    other.join();
+    return taken;
+}
 
 sim::LaserProfile LaserWithQcls(std::size_t count) {
     auto profile = sim::LaserProfile::Default();

@@ -20,6 +20,9 @@ template <typename Record> std::vector<std::uint8_t> WireBytes(const Record& rec
     return bytes;
 }
 
+// Whether another thread could take the controller's link at this moment.
+bool LinkFreeForAnotherThread(KTarvexController& controller);
+
 // The default laser with only its first `count` modules installed.
 sim::LaserProfile LaserWithQcls(std::size_t count);
 
