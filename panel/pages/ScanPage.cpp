@@ -34,6 +34,8 @@ void ScanPage::InitializeUI() {
     SetVisible({ui.cmdLinkButton_PauseScan, ui.label_ScanModes, ui.label_ScanRange,
                 ui.tableWidget_ExtendedStatus},
                false);
+    // Nothing to show in the extended table until the scan modes' settings are on the page.
+    SetEnabled({ui.cmdLinkButton_ExtendedInfo, ui.commandLinkButton_ViewScanSettings}, false);
     const UnitTexts& texts = shell_.Texts();
     const std::uint8_t displayUnit =
         shell_.Controller().ReadCache([](const LaserCache& c) { return c.displayUnits.ww; });

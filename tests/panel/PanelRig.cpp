@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace tarvex::panel::test {
@@ -79,11 +78,20 @@ PanelRig::~PanelRig() {
 void PanelRig::Start(const QStringList& arguments, bool withLaser) {
     if (withLaser)
         ports->AddPort("/dev/ttySIM0", link);
+    Build(arguments, std::move(ownedPorts_));
+}
+
+void PanelRig::StartDemo() {
+    ports = nullptr;
+    Build({"-demo"}, nullptr);
+}
+
+void PanelRig::Build(const QStringList& arguments, std::unique_ptr<PortProvider> machinePorts) {
     PanelEnvironment environment;
     environment.dialogs = &dialogs;
     environment.screens = &screens;
     environment.clock = &clock;
-    environment.ports = std::move(ownedPorts_);
+    environment.ports = std::move(machinePorts);
     window = std::make_unique<MainWindow>(std::move(environment), arguments);
     if (QTimer* timer = window->StatusTimer())
         timer->stop();
@@ -156,18 +164,17 @@ void PanelRig::ArmAndTune(float wavenumber, std::uint8_t qcl) {
     Tick();
 }
 
-int RunPanelTest(int argc, char** argv, const std::function<QObject*()>& makeTest) {
+PanelTestApplication::PanelTestApplication(int& argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The settings the tests write stay out of the user's own.
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", files_.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        qputenv("XDG_RUNTIME_DIR", settings.path().toLocal8Bit());
-    QApplication application(argc, argv);
+        qputenv("XDG_RUNTIME_DIR", files_.path().toLocal8Bit());
+    application_ = std::make_unique<QApplication>(argc, argv);
     PanelSettings::SetApplicationNames();
-    std::unique_ptr<QObject> test(makeTest());
-    return QTest::qExec(test.get(), argc, argv);
 }
+
+PanelTestApplication::~PanelTestApplication() = default;
 
 } // namespace tarvex::panel::test

@@ -9,6 +9,7 @@
 #include "SimPortProvider.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
@@ -90,6 +91,9 @@ struct PanelRig {
     // Builds the window with these arguments; the laser answers on the port "/dev/ttySIM0"
     // unless `withLaser` is false. The status timer is stopped: Tick runs it.
     void Start(const QStringList& arguments = {}, bool withLaser = true);
+    // Builds the window with "-demo" and nothing else: it finds its own built-in laser (on this
+    // rig's clock; the rig's laser stays unused).
+    void StartDemo();
     // One heartbeat cycle 500 ms on, then the status timer's slot and the queued events.
     void Tick(int count = 1);
     // Ticks until `done` holds, at most `limit` times; whether it came to hold.
@@ -113,16 +117,28 @@ struct PanelRig {
     void ArmAndTune(float wavenumber = 1650.0f, std::uint8_t qcl = 2);
 
 private:
+    void Build(const QStringList& arguments, std::unique_ptr<PortProvider> machinePorts);
+
     std::unique_ptr<sim::SimPortProvider> ownedPorts_;
 };
 
-// Sets up the process for the panel's tests (offscreen platform, private settings) and runs
-// the test object.
-int RunPanelTest(int argc, char** argv, const std::function<QObject*()>& makeTest);
+// The process set up for the panel's tests: the offscreen platform (unless another is chosen),
+// settings and runtime files of its own, the application object and its names.
+class PanelTestApplication {
+public:
+    PanelTestApplication(int& argc, char** argv);
+    ~PanelTestApplication();
+
+private:
+    QTemporaryDir files_;
+    std::unique_ptr<QApplication> application_;
+};
 
 } // namespace tarvex::panel::test
 
 #define TARVEX_PANEL_TEST_MAIN(TestClass)                                                          \
     int main(int argc, char** argv) {                                                              \
-        return tarvex::panel::test::RunPanelTest(argc, argv, [] { return new TestClass; });        \
+        tarvex::panel::test::PanelTestApplication application(argc, argv);                         \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

@@ -5,6 +5,7 @@
 #include "PanelSettings.h"
 
 #include <QDir>
+#include <QMenu>
 #include <QSettings>
 #include <QTimer>
 
@@ -182,6 +183,30 @@ private Q_SLOTS:
                 QCOMPARE(warnings.front(), warning);
             QVERIFY(!rig.window->ExitCode()); // a warning only
         }
+    }
+
+    void demoModeRunsOnTheBuiltInLaser() {
+        PanelRig rig;
+        rig.StartDemo();
+        QVERIFY(!rig.window->ExitCode());
+        QCOMPARE(rig.Controller().ConnectedPort(), std::string("simulated-laser"));
+        QCOMPARE(rig.Controller().GetOperatingMode(), 4);
+        auto* menu = rig.Find<QMenu>("menu_SimulatedLaser");
+        QCOMPARE(menu->title(), QString("Simulated laser"));
+
+        rig.Find<QAction>("action_InterlockClosed")->trigger(); // opens it
+        rig.dialogs.numbers.push_back(34);
+        rig.Find<QAction>("action_RaiseFaultCode")->trigger();
+        rig.Tick();
+        QVERIFY(rig.Shows("label_InterlockStatusLED", Lamp::Off));
+        QCOMPARE(rig.Text("label_SysErrorWordValue"), QString("34"));
+        rig.Click("commandLinkButton_ArmDisarm");
+        QCOMPARE(rig.dialogs.Texts(RecordingDialogs::Kind::Information).size(), 1u);
+
+        // Without "-demo" there is no such menu.
+        PanelRig plain;
+        plain.Start();
+        QVERIFY(!plain.window->findChild<QMenu*>("menu_SimulatedLaser"));
     }
 
     void lostLinkShowsOneBoxAndExits() {
