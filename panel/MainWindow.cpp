@@ -185,6 +185,8 @@ void MainWindow::ConnectSignals() {
             &MainWindow::pushButton_ClearFaultClicked);
     connect(statusFrame_->ShowErrorsButton(), &QAbstractButton::clicked, this,
             &MainWindow::commandLinkButton_showErrorsClicked);
+    connect(statusFrame_->PowerOffButton(), &QAbstractButton::clicked, this,
+            &MainWindow::toolButton_PowerOffClicked);
 }
 
 void MainWindow::Initialize() {

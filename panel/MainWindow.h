@@ -109,6 +109,7 @@ public Q_SLOTS:
     void commandLinkButton_EnableDisablePointerClicked();
     void pushButton_ClearFaultClicked();
     void commandLinkButton_showErrorsClicked();
+    void toolButton_PowerOffClicked();
 
     // Navigation.
     void buttonClickedGeneral();

@@ -230,4 +230,14 @@ void MainWindow::pushButton_ClearFaultClicked() {
                                        "guide for this laser on how to clear fault."));
 }
 
+void MainWindow::toolButton_PowerOffClicked() {
+    qCDebug(lcPanel, "MainWindow::toolButton_PowerOffClicked");
+    if (!dialogs_->Question(this, tr("This will power down Laser and close Tarvex Control Panel.  "
+                                     "Are you sure you want to proceed?")))
+        return;
+    // The panel closes whatever the laser answered: it is being switched off.
+    controller_.PowerOff();
+    EndProgram(0);
+}
+
 } // namespace tarvex::panel

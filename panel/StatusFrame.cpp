@@ -220,5 +220,8 @@ QAbstractButton* StatusFrame::ClearFaultButton() const {
 QAbstractButton* StatusFrame::ShowErrorsButton() const {
     return ui_->commandLinkButton_showErrors;
 }
+QAbstractButton* StatusFrame::PowerOffButton() const {
+    return ui_->toolButton_PowerOff;
+}
 
 } // namespace tarvex::panel

@@ -46,6 +46,7 @@ public:
     QAbstractButton* PointerButton() const;
     QAbstractButton* ClearFaultButton() const;
     QAbstractButton* ShowErrorsButton() const;
+    QAbstractButton* PowerOffButton() const;
 
 private:
     void ShowLight(const StatusView& view);

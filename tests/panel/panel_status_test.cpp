@@ -208,6 +208,20 @@ private Q_SLOTS:
         }
     }
 
+    void powerOffAsksFirst() {
+        PanelRig rig;
+        rig.Start();
+        const std::size_t shutdowns = rig.laser.Executed(LaserShutdown::kCmd);
+        rig.Click("toolButton_PowerOff"); // answered No
+        QCOMPARE(rig.dialogs.Texts(Kind::Question).size(), 1u);
+        QCOMPARE(rig.laser.Executed(LaserShutdown::kCmd), shutdowns);
+        QVERIFY(rig.dialogs.exits.empty());
+        rig.dialogs.answers.push_back(true);
+        rig.Click("toolButton_PowerOff");
+        QCOMPARE(rig.laser.Executed(LaserShutdown::kCmd), shutdowns + 1);
+        QCOMPARE(rig.dialogs.exits, std::vector<int>{0});
+    }
+
     void clearFaultThatDoesNotTakeSaysSo() {
         PanelRig rig;
         rig.Start();
