@@ -164,6 +164,32 @@ private Q_SLOTS:
         QCOMPARE(ranges->item(0, 3)->text(), QString());
     }
 
+    void settingsPageReadsWhereTheWavelengthLiesInItsRange() {
+        PanelRig rig;
+        rig.Start();
+        rig.Click("cmdLinkButton_Settings");
+        const std::size_t reads = rig.laser.Executed(TestQclInfo::kCmd);
+        rig.window->Timeout();
+        QCOMPARE(rig.laser.Executed(TestQclInfo::kCmd), reads + 1);
+        QCOMPARE(rig.Text("label_wavelengthIndicatorValue"), QString("50.00 %")); // mid-range
+    }
+
+    void directQclControlsFollowTheActiveQclInManufacturingMode() {
+        PanelRig rig;
+        rig.Start({"-manufacturing"});
+        rig.ArmAndTune(1650.0f, 2);
+        auto* vsrc = rig.Find<QDoubleSpinBox>("doubleSpinBox_qclVsrcValue");
+        auto* current = rig.Find<QDoubleSpinBox>("doubleSpinBox_qclCurrentValue");
+        QCOMPARE(vsrc->maximum(), 15.0); // pulsed
+        QCOMPARE(vsrc->value(), 12.0);
+        const AdminQclParams qcl = rig.Controller().Snapshot().adminQcl[1];
+        QCOMPARE(current->maximum(), static_cast<double>(qcl.max_drive_current));
+        rig.Controller().UpdateCache([](LaserCache& c) { c.qclParams[1].laserMode = 2; });
+        rig.Tick();
+        QCOMPARE(vsrc->maximum(), 13.5);
+        QCOMPARE(current->maximum(), static_cast<double>(qcl.max_drive_cw_current));
+    }
+
     void systemTemperatureWarningsShowRed() {
         PanelRig rig;
         rig.Start();
