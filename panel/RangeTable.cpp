@@ -2,27 +2,11 @@
 
 #include "KTarvexController.h"
 #include "UnitTexts.h"
+#include "Widgets.h"
 
 #include <QTableWidget>
 
 namespace tarvex::panel {
-
-namespace {
-
-// The cell at row 0, column `column`, created when the table has none there yet.
-QTableWidgetItem* Cell(QTableWidget& table, int column) {
-    if (table.rowCount() < 1 || column >= table.columnCount())
-        return nullptr;
-    QTableWidgetItem* item = table.item(0, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled);
-        table.setItem(0, column, item);
-    }
-    return item;
-}
-
-} // namespace
 
 QString FormatWw(float value, std::uint8_t unit) {
     return QString::number(static_cast<double>(value), 'f', unit == units::kWavenumber ? 1 : 2);
@@ -40,18 +24,17 @@ void FillTuningRangeRow(QTableWidget& table, const KTarvexController& controller
                         std::uint8_t unit) {
     const LaserCache cache = controller.Snapshot();
     for (std::size_t i = 0; i < cache.InstalledQcls(); ++i) {
-        QTableWidgetItem* item = Cell(table, static_cast<int>(i));
+        QTableWidgetItem* item = DisplayCell(table, 0, static_cast<int>(i));
         if (!item)
             continue;
         const TuningRange range = QclTuningRange(cache.adminQcl[i]).In(unit);
         item->setText(FormatWw(range.min, unit) + QStringLiteral(" to ") +
                       FormatWw(range.max, unit));
-        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     }
 }
 
 void MarkTuningRangeCell(QTableWidget& table, int column, RangeCell cell) {
-    QTableWidgetItem* item = Cell(table, column);
+    QTableWidgetItem* item = DisplayCell(table, 0, column);
     if (!item)
         return;
     if (cell == RangeCell::Empty)

@@ -1,6 +1,7 @@
 #include "StatusFrame.h"
 
 #include "StatusView.h"
+#include "Widgets.h"
 #include "ui_StatusFrame.h"
 
 namespace tarvex::panel {
@@ -19,21 +20,9 @@ QString NotAvailable() {
     return QStringLiteral("N/A");
 }
 
-// The cell of the temperature table, created the first time it is drawn.
-QTableWidgetItem* Cell(QTableWidget* table, int row, int column) {
-    QTableWidgetItem* item = table->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled);
-        item->setTextAlignment(Qt::AlignCenter);
-        table->setItem(row, column, item);
-    }
-    return item;
-}
-
 void SetCell(QTableWidget* table, int row, int column, const QString& text,
              std::optional<QColor> background) {
-    QTableWidgetItem* item = Cell(table, row, column);
+    QTableWidgetItem* item = DisplayCell(*table, row, column);
     item->setText(text);
     if (background)
         item->setBackground(*background);
