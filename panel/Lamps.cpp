@@ -1,5 +1,7 @@
 #include "Lamps.h"
 
+#include <QLabel>
+
 // The icons are built into the panel's static library, where nothing would pull their
 // registration into the program: it is asked for here, once.
 static void RegisterPanelResources() {
@@ -34,6 +36,13 @@ const char* LampResource(Lamp lamp) {
 
 QPixmap LampPixmap(Lamp lamp) {
     return QPixmap(ResourceName(lamp));
+}
+
+void ShowLamp(QLabel& label, Lamp lamp) {
+    // Loaded pixmaps come from the pixmap cache: the same lamp has the same key.
+    const QPixmap pixmap = LampPixmap(lamp);
+    if (label.pixmap().cacheKey() != pixmap.cacheKey())
+        label.setPixmap(pixmap);
 }
 
 QIcon LampIcon(Lamp lamp) {

@@ -283,7 +283,7 @@ void MainWindow::InitializeUI() {
     SetFramePalette(*statusFrame_, *this, Qt::white, Qt::lightGray);
     ui_->label_MainTarvexSN->setText(tr("Connected to Tarvex S/N ") +
                                      QString::fromStdString(controller_.SerialNumber()));
-    ui_->label_ConnectedStatusLED->setPixmap(LampPixmap(Lamp::On));
+    ShowLamp(*ui_->label_ConnectedStatusLED, Lamp::On);
 }
 
 void MainWindow::EndProgram(int code) {
@@ -300,7 +300,7 @@ void MainWindow::KTarvexController_commLinkLost() {
     if (linkLost_)
         return;
     linkLost_ = true;
-    ui_->label_ConnectedStatusLED->setPixmap(LampPixmap(Lamp::Off));
+    ShowLamp(*ui_->label_ConnectedStatusLED, Lamp::Off);
     dialogs_->Critical(this, tr("Connection to laser lost!  Please make sure that the laser is on "
                                 "and cable connected. Control Panel will now shutdown."));
     EndProgram(1);

@@ -101,11 +101,10 @@ void StatusFrame::ShowActiveQcl(const StatusView& view) {
 }
 
 void StatusFrame::ShowLamps(const StatusView& view) {
-    ui_->label_InterlockStatusLED->setPixmap(LampPixmap(OnOff(view.Bit(status::kInterlock))));
-    ui_->label_KeySwitchedStatusLED->setPixmap(LampPixmap(OnOff(view.Bit(status::kKeySwitch))));
-    ui_->label_TemperatureStatusLED->setPixmap(
-        LampPixmap(OnOff(view.Bit(status::kTecsAtTemperature))));
-    ui_->label_EmissionStatusLED->setPixmap(LampPixmap(OnOff(view.EmissionOn())));
+    ShowLamp(*ui_->label_InterlockStatusLED, OnOff(view.Bit(status::kInterlock)));
+    ShowLamp(*ui_->label_KeySwitchedStatusLED, OnOff(view.Bit(status::kKeySwitch)));
+    ShowLamp(*ui_->label_TemperatureStatusLED, OnOff(view.Bit(status::kTecsAtTemperature)));
+    ShowLamp(*ui_->label_EmissionStatusLED, OnOff(view.EmissionOn()));
 }
 
 void StatusFrame::ShowPointer(const StatusView& view) {
@@ -153,8 +152,11 @@ void StatusFrame::ShowSystemTemperatures(const StatusView& view) {
     };
     for (const auto& t : temperatures) {
         t.label->setText(Fixed(t.value, 1));
-        t.label->setStyleSheet(view.Bit(t.warning) ? QStringLiteral("QLabel { color : red; }")
-                                                   : QStringLiteral("QLabel { color : black; }"));
+        const QString sheet = view.Bit(t.warning) ? QStringLiteral("QLabel { color : red; }")
+                                                  : QStringLiteral("QLabel { color : black; }");
+        // A style sheet is parsed and the label re-polished on every set: only on a change.
+        if (t.label->styleSheet() != sheet)
+            t.label->setStyleSheet(sheet);
     }
 }
 
@@ -191,7 +193,7 @@ void StatusFrame::ShowFault(std::uint16_t code) {
 }
 
 void StatusFrame::SetFaultLamp(Lamp lamp) {
-    ui_->label_SystemFaultLED->setPixmap(LampPixmap(lamp));
+    ShowLamp(*ui_->label_SystemFaultLED, lamp);
 }
 
 QAbstractButton* StatusFrame::ArmButton() const {

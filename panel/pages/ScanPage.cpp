@@ -103,7 +103,7 @@ void ScanPage::buttonClickedStartScan() {
                                  Page::Settings, Page::CommSettings, Page::Favorites},
                                 false);
     ui.stackedWidget_mode_params->setCurrentWidget(ui.page_scan_status);
-    ui.label_LightValidLED->setPixmap(LampPixmap(Lamp::Off));
+    ShowLamp(*ui.label_LightValidLED, Lamp::Off);
     ui.progressBar_ScanProgress->setValue(0);
     shell_.RefreshStatusDisplay();
 }
@@ -187,7 +187,7 @@ bool ScanPage::FollowScan(PendingOperation scan, const ScanStatus& status, const
                                             QStringLiteral(" ") +
                                             shell_.Texts().Unit(params.step_size_unit));
     }
-    ui.label_LightValidLED->setPixmap(LampPixmap(OnOff(view.EmissionOn())));
+    ShowLamp(*ui.label_LightValidLED, OnOff(view.EmissionOn()));
     if (!status.scanInProgress) {
         ShowScanEnded(scan);
         return true;
@@ -239,7 +239,7 @@ void ScanPage::ShowScanEnded(PendingOperation scan) {
     ui.comboBox_scanmodes->setCurrentIndex(-1);
     ui.comboBox_scanmodes->setCurrentIndex(mode);
     RebuildRange(ModeUnit(mode));
-    ui.label_LightValidLED->setPixmap(LampPixmap(Lamp::Off));
+    ShowLamp(*ui.label_LightValidLED, Lamp::Off);
     ui.label_CurrentScanWWValue->clear();
     ui.label_CurrentScanWaveNumberValue->clear();
     ui.label_CurrentScanNumberValue->clear();
