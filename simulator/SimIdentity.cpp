@@ -62,7 +62,9 @@ AdminQclParams MakeAdminQclParams(const QclProfile& q, std::uint8_t slot) {
     a.min_ww = q.minWw;
     a.max_ww = q.maxWw;
     a.ww_unit = q.wwUnit;
-    a.laserMode = q.laserMode;
+    // The identity's mode byte tells what the module can do, not how it starts: pulsed only,
+    // continuous wave, or continuous wave with its filters fitted.
+    a.laserMode = !q.cwCapable ? laser_mode::kPulsed : q.filters.empty() ? laser_mode::kCw : 9;
     return a;
 }
 

@@ -11,7 +11,6 @@ namespace {
 constexpr std::uint64_t kArmDelayMs = 1500;   // drivers powering up
 constexpr std::uint64_t kDisarmDelayMs = 300; // drivers ramping down
 constexpr float kTecSlewPerSecond = 1.0f;     // °C
-constexpr float kTecBand = 0.05f;             // °C, "at temperature"
 constexpr float kTecHoldingCurrent = 0.35f;   // A, holding a module at its set point
 constexpr float kTecCurrentPerDegree = 0.6f;  // A per °C still to go
 constexpr float kTecMaxCurrent = 2.5f;        // A
@@ -275,7 +274,7 @@ void SimLaser::AdvanceLaser(std::uint64_t dtMs) {
         SimQcl& q = s.qcl[i];
         q.tecTemp = Approach(q.tecTemp, q.params.temp, kTecSlewPerSecond * seconds);
         const float remaining = std::fabs(q.params.temp - q.tecTemp);
-        settled = settled && remaining <= kTecBand;
+        settled = settled && remaining <= kTecSettledBand;
         q.tecCurrent =
             std::min(kTecMaxCurrent, kTecHoldingCurrent + kTecCurrentPerDegree * remaining);
 

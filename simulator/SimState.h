@@ -18,6 +18,11 @@
 
 namespace tarvex::sim {
 
+// A TEC within this of its set point is at temperature, °C.
+inline constexpr float kTecSettledBand = 0.05f;
+// Within this, it is close to its set point, °C.
+inline constexpr float kTecNearBand = 1.0f;
+
 // One QCL module's live state.
 struct SimQcl {
     LaserQclParams params;   // drive parameters as last written

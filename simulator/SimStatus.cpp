@@ -1,5 +1,7 @@
 #include "SimHandlerSupport.h"
 
+#include <cmath>
+
 namespace tarvex::sim {
 
 namespace {
@@ -74,8 +76,11 @@ void SimLaser::RegisterStatusHandlers() {
             const SimQcl& q = state_.qcl[slot - 1];
             record.actual_temp = q.tecTemp;
             record.actual_current = q.qclCurrent;
-            record.actual_tec_current = q.tecCurrent;
-            record.extra = q.driverOn ? 1 : 0;
+            record.actual_tec_current = q.tecCurrent * 1000.0f; // mA
+            // The last byte is the TEC's temperature state: 1 far from its set point, 2 close
+            // to it, 3 at it.
+            const float off = std::fabs(q.params.temp - q.tecTemp);
+            record.extra = off <= kTecSettledBand ? 3 : off <= kTecNearBand ? 2 : 1;
         }
         Answer(reply, record);
     };

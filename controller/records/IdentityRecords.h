@@ -147,6 +147,17 @@ struct FirmwareVersion {
     }
 };
 
+// A module may run continuous wave when its capability byte (laserMode) is 2 to 10.
+inline bool AllowsCw(const AdminQclParams& qcl) {
+    return qcl.laserMode >= 2 && qcl.laserMode <= 10;
+}
+
+// The highest duty cycle a module may be driven at, in percent: any, for a module that may run
+// continuous wave.
+inline float MaxDutyCycle(const AdminQclParams& qcl) {
+    return AllowsCw(qcl) ? 100.0f : qcl.max_duty_cycle;
+}
+
 // The text of a length-prefixed field; a length above the field's size reads as its size.
 template <std::size_t N>
 std::string FieldText(std::uint8_t length, const std::array<std::uint8_t, N>& field) {

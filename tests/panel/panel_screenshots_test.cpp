@@ -1,0 +1,116 @@
+// Renders the main window offscreen at the form's size with each page the panel has so far, on
+// the built-in laser armed, tuned and emitting, and writes the PNGs (to TARVEX_SCREENSHOT_DIR,
+// else build/tests/panel/screenshots). The window must be tidy at that size: no text cut off, no
+// layout squeezed below its minimum, the lamps of a column aligned.
+#include "PanelRig.h"
+#include "SimLaser.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLayout>
+
+using namespace tarvex;
+using namespace tarvex::panel;
+using namespace tarvex::panel::test;
+
+namespace {
+
+QString OutputDirectory() {
+    const QString chosen = qEnvironmentVariable("TARVEX_SCREENSHOT_DIR");
+    return chosen.isEmpty() ? QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots") : chosen;
+}
+
+// The widgets whose text does not fit the room the layout gives them.
+QStringList Clipped(const QWidget& window) {
+    QStringList clipped;
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || label->text().isEmpty() || label->wordWrap())
+            continue;
+        if (label->width() < label->sizeHint().width())
+            clipped << label->objectName();
+    }
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&window) && !button->text().isEmpty() &&
+            button->width() < button->minimumSizeHint().width())
+            clipped << button->objectName();
+    }
+    return clipped;
+}
+
+int XIn(const QWidget& widget, const QWidget& window) {
+    return widget.mapTo(&window, QPoint(0, 0)).x();
+}
+
+} // namespace
+
+class PanelScreenshotsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        rig_.StartDemo();
+        sim::SimLaser& laser = *rig_.window->SimulatedLaser();
+        laser.SetPointerFitted(true);
+        rig_.Arm();
+        rig_.Find<QComboBox>("comboBox_tuneWW")->setCurrentText("cm-1");
+        rig_.Find<QDoubleSpinBox>("doubleSpinBox_tuneWW")->setValue(1650.0);
+        rig_.Controller().SetTunedQcl(2);
+        rig_.Click("commandLinkButton_tuneWW");
+        QVERIFY(rig_.TickUntil([&] { return rig_.Text("label_tuneWWStatus") == "Tuned!"; }));
+        rig_.Click("commandLinkButton_LaserOn");
+        rig_.Tick(4);
+        QVERIFY(QDir().mkpath(OutputDirectory()));
+        rig_.window->resize(1355, 728);
+        rig_.window->show();
+    }
+
+    void render_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("tune") << "cmdLinkButton_Manual"
+                              << "tune-page.png";
+        QTest::newRow("about") << "cmdLinkButton_General"
+                               << "about-page.png";
+        QTest::newRow("scan") << "cmdLinkButton_Scan"
+                              << "scan-page.png";
+        QTest::newRow("contact") << "cmdLinkButton_ContactUs"
+                                 << "contact-page.png";
+    }
+
+    void render() {
+        QFETCH(QString, button);
+        QFETCH(QString, file);
+        if (button != "cmdLinkButton_Manual") {
+            // The other pages open once the tune is cancelled and emission is off.
+            if (rig_.window->Pending() == PendingOperation::Tune) {
+                rig_.Click("commandLinkButton_LaserOn");
+                rig_.Click("commandLinkButton_CancelManualTune");
+                QVERIFY(rig_.TickUntil(
+                    [&] { return rig_.window->Pending() == PendingOperation::None; }));
+            }
+            rig_.Click(button.toLatin1().constData());
+            rig_.Tick();
+            QCOMPARE(rig_.Find<QAbstractButton>(button.toLatin1().constData())->text() + " >",
+                     rig_.Text("label_CurrentTabName"));
+        }
+        QTest::qWait(0);
+        QWidget& window = *rig_.window;
+        QCOMPARE(window.size(), QSize(1355, 728));
+        QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join(", ")));
+        const QWidget* central = rig_.window->centralWidget();
+        QVERIFY(central->layout()->minimumSize().height() <= central->height());
+        QCOMPARE(XIn(*rig_.Find<QWidget>("label_InterlockStatusLED"), window),
+                 XIn(*rig_.Find<QWidget>("label_EmissionStatusLED"), window));
+        QCOMPARE(XIn(*rig_.Find<QWidget>("label_KeySwitchedStatusLED"), window),
+                 XIn(*rig_.Find<QWidget>("label_SystemFaultLED"), window));
+        QVERIFY(window.grab().save(QDir(OutputDirectory()).filePath(file)));
+    }
+
+private:
+    PanelRig rig_;
+};
+
+TARVEX_PANEL_TEST_MAIN(PanelScreenshotsTest)
+#include "panel_screenshots_test.moc"
