@@ -59,22 +59,33 @@ Refusal CheckQclDrive(KTarvexController& controller, std::uint8_t qcl, const Qcl
 bool ApplyQclDrive(KTarvexController& controller, std::uint8_t qcl, const QclDrive& drive) {
     if (qcl < 1 || qcl > kMaxQcls)
         return false;
+    const std::size_t index = qcl - 1u;
     std::lock_guard lock(controller.TransactionMutex());
     const LaserQclParams before =
-        controller.ReadCache([&](const LaserCache& c) { return c.qclParams[qcl - 1u]; });
-    controller.SetQclPulseRate(qcl, drive.pulseRateHz, units::kHz);
-    controller.SetQclPulseWidth(qcl, drive.pulseWidthNs, units::kNs);
-    controller.SetQclCurrent(qcl, drive.currentMa);
-    if (drive.temperatureC)
-        controller.SetQclTemperature(qcl, *drive.temperatureC);
-    if (drive.laserMode)
-        controller.SetQclLaserMode(qcl, *drive.laserMode);
-    if (!controller.ReadWriteLaserQclParams(true)) {
-        // Not written: the laser still has what was read before.
-        controller.UpdateCache([&](LaserCache& c) { c.qclParams[qcl - 1u] = before; });
+        controller.ReadCache([&](const LaserCache& c) { return c.qclParams[index]; });
+    LaserQclParams wanted = before;
+    wanted.pulse_rate = drive.pulseRateHz;
+    wanted.pulse_rate_unit = units::kHz;
+    wanted.pulse_width = drive.pulseWidthNs;
+    wanted.pulse_width_unit = units::kNs;
+    wanted.current = drive.currentMa;
+    wanted.temp = drive.temperatureC.value_or(before.temp);
+    wanted.laserMode = drive.laserMode.value_or(before.laserMode);
+    controller.UpdateCache([&](LaserCache& c) { c.qclParams[index] = wanted; });
+    // The write goes to every QCL and answers for the last one: only the read-back tells
+    // whether this QCL took its parameters.
+    const bool written = controller.ReadWriteLaserQclParams(true);
+    if (!controller.ReadWriteLaserQclParams(false)) {
+        if (!written)
+            controller.UpdateCache([&](LaserCache& c) { c.qclParams[index] = before; });
         return false;
     }
-    return controller.ReadWriteLaserQclParams(false);
+    const LaserQclParams now =
+        controller.ReadCache([&](const LaserCache& c) { return c.qclParams[index]; });
+    return written && now.pulse_rate == wanted.pulse_rate &&
+           now.pulse_rate_unit == wanted.pulse_rate_unit && now.pulse_width == wanted.pulse_width &&
+           now.pulse_width_unit == wanted.pulse_width_unit && now.current == wanted.current &&
+           now.temp == wanted.temp && now.laserMode == wanted.laserMode;
 }
 
 } // namespace tarvex::control

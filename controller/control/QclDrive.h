@@ -28,8 +28,9 @@ struct QclDrive {
 Refusal CheckQclDrive(KTarvexController& controller, std::uint8_t qcl, const QclDrive& drive);
 
 // Writes `drive` to the QCL (rate in Hz, width in ns; what `drive` leaves out as the QCL has it)
-// and reads the parameters back. False when either fails; a failed write leaves the cached
-// parameters as they were.
+// and reads the parameters back. False when either fails or the QCL does not hold what was
+// written; the cache then keeps what the laser reported (what it had, when nothing could be
+// read).
 bool ApplyQclDrive(KTarvexController& controller, std::uint8_t qcl, const QclDrive& drive);
 
 } // namespace tarvex::control

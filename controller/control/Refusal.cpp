@@ -32,8 +32,6 @@ const char* Reason(Refusal refusal) {
         return "the wavelength lies outside the laser's tuning range";
     case Refusal::InvalidQclNumber:
         return "no such QCL installed";
-    case Refusal::InvalidChannel:
-        return "no such channel";
     case Refusal::PulseRateOutOfRange:
         return "the pulse rate lies outside the QCL's limits";
     case Refusal::PulseWidthOutOfRange:

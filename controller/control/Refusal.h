@@ -28,7 +28,6 @@ enum class Refusal : std::uint8_t {
     UnknownWavelengthUnit,
     WavelengthOutOfRange,
     InvalidQclNumber,
-    InvalidChannel,
     PulseRateOutOfRange,
     PulseWidthOutOfRange,
     CurrentOutOfRange,

@@ -1,5 +1,7 @@
 #include "SimRig.h"
 
+#include "CommandIds.h"
+
 namespace tarvex::test {
 
 sim::LaserProfile LaserWithQcls(std::size_t count) {
@@ -64,11 +66,7 @@ std::vector<std::uint8_t> SimRig::Dispositions(std::uint16_t cmdID) const {
 }
 
 std::vector<std::vector<std::uint8_t>> SimRig::Requests(std::uint16_t cmdID) const {
-    std::vector<std::vector<std::uint8_t>> requests;
-    for (auto& [id, payload] : laser.History())
-        if (id == cmdID)
-            requests.push_back(payload);
-    return requests;
+    return ExecutedRequests(laser, cmdID);
 }
 
 } // namespace tarvex::test
