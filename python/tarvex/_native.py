@@ -5,6 +5,7 @@ from __future__ import annotations
 import ctypes
 import ctypes.util
 import os
+import threading
 from typing import Any, Callable
 
 from .errors import TarvexError
@@ -140,32 +141,63 @@ def library_path() -> str:
     return found or "libTarvexSDK.so.1"
 
 
+class _PerThread(threading.local):
+    def __init__(self) -> None:
+        # Per function: its output objects and references to them, made once and reused.
+        self.outputs: dict[str, tuple[list[Any], list[Any]]] = {}
+
+
 class Native:
     """The SDK's functions by their names without the ``TarvexSDK_`` prefix.
 
     ``call(name, *args)`` calls one and raises :class:`TarvexError` for any result but success;
-    ``code(name, *args)`` hands the result code back instead.
+    ``query(name, *inputs)`` passes the inputs, supplies the output arguments itself and
+    returns their values.
     """
 
-    def __init__(self, path: str | None = None) -> None:
+    def __init__(self, path: str | None = None, library: ctypes.CDLL | None = None) -> None:
+        """Loads the library at ``path`` (default: :func:`library_path`), or uses ``library``,
+        already loaded (a program that carries the SDK's functions itself passes
+        ``ctypes.CDLL(None)``)."""
         self.path = path or library_path()
         try:
-            self._library = ctypes.CDLL(self.path)
+            self._library = library or ctypes.CDLL(self.path)
         except OSError as error:
             raise OSError(
                 f"cannot load the Tarvex SDK from {self.path!r} ({error}); "
                 f"name the library with {LIBRARY_VARIABLE}"
             ) from error
         self._functions: dict[str, Callable[..., int]] = {}
+        # The same functions without argument conversion, for query(), which passes ctypes
+        # objects of the declared types itself: converting each argument costs more than many
+        # a call takes in the library.
+        self._unchecked: dict[str, Callable[..., int]] = {}
         for name, argtypes in _SIGNATURES.items():
-            function = getattr(self._library, "TarvexSDK_" + name)
+            function = self._library["TarvexSDK_" + name]
             function.argtypes = argtypes
             function.restype = _u32
             self._functions[name] = function
+            unchecked = self._library["TarvexSDK_" + name]
+            unchecked.restype = _u32
+            self._unchecked[name] = unchecked
+        self._local = _PerThread()
 
-    def code(self, name: str, *args: Any) -> int:
-        """Calls ``TarvexSDK_<name>`` and returns its result code."""
-        return int(self._functions[name](*args))
+    def query(self, name: str, *inputs: Any) -> list[Any]:
+        """Calls ``TarvexSDK_<name>`` with ``inputs`` followed by outputs of its own; returns
+        the outputs' values, or raises :class:`TarvexError` unless it succeeded."""
+        outputs = self._local.outputs.get(name)
+        if outputs is None:
+            objects = [kind._type_() for kind in _SIGNATURES[name][len(inputs):]]
+            outputs = (objects, [ctypes.byref(o) for o in objects])
+            self._local.outputs[name] = outputs
+        objects, references = outputs
+        if inputs:
+            declared = _SIGNATURES[name]
+            inputs = tuple(kind(value) for kind, value in zip(declared, inputs))
+        code = self._unchecked[name](*inputs, *references)
+        if code != 0:
+            raise TarvexError(code, "TarvexSDK_" + name)
+        return [o.value for o in objects]
 
     def call(self, name: str, *args: Any) -> None:
         """Calls ``TarvexSDK_<name>``; raises :class:`TarvexError` unless it succeeded."""

@@ -5,7 +5,7 @@ from __future__ import annotations
 import ctypes
 import time
 from types import TracebackType
-from typing import Callable, Iterable, Iterator, Protocol
+from typing import Any, Callable, Iterable, Iterator, Protocol
 
 from ._codes import LaserMode, ProcessTriggerMode, PulseMode, Result, Unit
 from ._native import Native, native
@@ -39,23 +39,15 @@ class _RealTime:
         time.sleep(seconds)
 
 
-def _u8() -> ctypes.c_uint8:
-    return ctypes.c_uint8()
+_UNITS = {int(unit): unit for unit in Unit}
 
 
-def _f32() -> ctypes.c_float:
-    return ctypes.c_float()
+def _unit(code: int) -> Unit | int:
+    return _UNITS.get(code, code)
 
 
 def _text(buffer: ctypes.Array[ctypes.c_uint8]) -> str:
     return bytes(buffer).split(b"\0", 1)[0].decode("ascii", "replace")
-
-
-def _unit(code: int) -> Unit | int:
-    try:
-        return Unit(code)
-    except ValueError:
-        return code
 
 
 class Qcl:
@@ -68,17 +60,14 @@ class Qcl:
     def __repr__(self) -> str:
         return f"Qcl({self.number})"
 
-    def _float(self, name: str) -> float:
-        value = _f32()
-        self._sdk.call(name, self.number, ctypes.byref(value))
-        return value.value
+    def _value(self, name: str) -> Any:
+        return self._sdk.query(name, self.number)[0]
 
     @property
     def tuning_range(self) -> TuningRange:
         """The module's own tuning range, in the unit it states it."""
-        low, high, unit = _f32(), _f32(), _u8()
-        self._sdk.call("GetQclTuningRange", self.number, *map(ctypes.byref, (low, high, unit)))
-        return TuningRange(low.value, high.value, Unit(unit.value))
+        low, high, unit = self._sdk.query("GetQclTuningRange", self.number)
+        return TuningRange(low, high, Unit(unit))
 
     @property
     def serial_number(self) -> str:
@@ -89,61 +78,47 @@ class Qcl:
     @property
     def current_ma(self) -> float:
         """The drive current set, mA."""
-        return self._float("GetQCLCurrent")
+        return float(self._value("GetQCLCurrent"))
 
     @property
     def pulse_rate_hz(self) -> float:
-        return self._float("GetQCLPulseRate")
+        return float(self._value("GetQCLPulseRate"))
 
     @property
     def pulse_width_ns(self) -> float:
-        return self._float("GetQCLPulseWidth")
+        return float(self._value("GetQCLPulseWidth"))
 
     @property
     def set_temperature(self) -> float:
         """The temperature set, degrees Celsius."""
-        return self._float("GetQclSetTemperature")
+        return float(self._value("GetQclSetTemperature"))
 
     @property
     def temperature(self) -> float:
         """The temperature measured, degrees Celsius."""
-        return self._float("GetQCLTemperature")
+        return float(self._value("GetQCLTemperature"))
 
     @property
     def mode(self) -> LaserMode | int:
         """The laser mode the module runs in."""
-        mode = _u8()
-        self._sdk.call("GetQCLOperatingMode", self.number, ctypes.byref(mode))
-        try:
-            return LaserMode(mode.value)
-        except ValueError:
-            return mode.value
+        mode = self._value("GetQCLOperatingMode")
+        return LaserMode(mode) if mode in LaserMode._value2member_map_ else mode
 
     @property
     def cw_allowed(self) -> bool:
-        allowed = _u8()
-        self._sdk.call("isCwAllowed", self.number, ctypes.byref(allowed))
-        return bool(allowed.value)
+        return bool(self._value("isCwAllowed"))
 
     @property
     def max_pulsed_current_ma(self) -> int:
-        value = ctypes.c_uint16()
-        self._sdk.call("GetQCLMaxPulsedCurrent", self.number, ctypes.byref(value))
-        return value.value
+        return int(self._value("GetQCLMaxPulsedCurrent"))
 
     @property
     def pulse_limits(self) -> PulseLimits:
-        rate, width, duty = _f32(), _f32(), _f32()
-        self._sdk.call("GetQCLPulseLimits", self.number, *map(ctypes.byref, (rate, width, duty)))
-        return PulseLimits(rate.value, width.value, duty.value)
+        return PulseLimits(*self._sdk.query("GetQCLPulseLimits", self.number))
 
     @property
     def temperature_range(self) -> TemperatureRange:
-        point, low, high = _f32(), _f32(), _f32()
-        self._sdk.call(
-            "GetQCLTemperatureRange", self.number, *map(ctypes.byref, (point, low, high))
-        )
-        return TemperatureRange(point.value, low.value, high.value)
+        return TemperatureRange(*self._sdk.query("GetQCLTemperatureRange", self.number))
 
     def set_drive(self, pulse_rate_hz: float, pulse_width_ns: float, current_ma: float) -> None:
         """Sets pulse rate, pulse width and current (within the pulsed limits)."""
@@ -264,16 +239,13 @@ class Laser:
 
     @property
     def connected(self) -> bool:
-        value = _u8()
-        self._sdk.call("IsConnectedToLaser", ctypes.byref(value))
-        return bool(value.value)
+        return self._flag("IsConnectedToLaser")
 
     @staticmethod
     def api_version(sdk: Native | None = None) -> tuple[int, int, int]:
         """The SDK's interface version."""
-        parts = [ctypes.c_uint16() for _ in range(3)]
-        (sdk or native()).call("GetAPIVersion", *map(ctypes.byref, parts))
-        return (parts[0].value, parts[1].value, parts[2].value)
+        major, minor, patch = (sdk or native()).query("GetAPIVersion")
+        return (major, minor, patch)
 
     # --- What the laser is and how it stands --------------------------------------------------
 
@@ -283,17 +255,13 @@ class Laser:
         serial = (ctypes.c_uint8 * _TEXT_LENGTH)()
         self._sdk.call("GetModelNumber", model, _TEXT_LENGTH)
         self._sdk.call("GetSerialNumber", serial, _TEXT_LENGTH)
-        versions = [_u8() for _ in range(10)]
-        self._sdk.call("GetHwFwVersions", *map(ctypes.byref, versions))
-        v = [version.value for version in versions]
+        v = self._sdk.query("GetHwFwVersions")
         return Identity(_text(model), _text(serial), self.qcl_count, (v[0], v[1], v[2]),
                         (v[3], v[4], v[5]))
 
     @property
     def qcl_count(self) -> int:
-        count = _u8()
-        self._sdk.call("GetNumInstalledQcls", ctypes.byref(count))
-        return count.value
+        return int(self._sdk.query("GetNumInstalledQcls")[0])
 
     @property
     def qcls(self) -> dict[int, Qcl]:
@@ -303,20 +271,15 @@ class Laser:
     @property
     def tuning_range(self) -> TuningRange:
         """The range the whole laser covers."""
-        low, high, unit = _f32(), _f32(), _u8()
-        self._sdk.call("GetTuningRange", *map(ctypes.byref, (low, high, unit)))
-        return TuningRange(low.value, high.value, Unit(unit.value))
+        low, high, unit = self._sdk.query("GetTuningRange")
+        return TuningRange(low, high, Unit(unit))
 
     def _flag(self, name: str) -> bool:
-        value = _u8()
-        self._sdk.call(name, ctypes.byref(value))
-        return bool(value.value)
+        return self._sdk.query(name)[0] != 0
 
     @property
     def status(self) -> Status:
         """The status bits, each read afresh."""
-        word = ctypes.c_uint16()
-        self._sdk.call("GetSystemErrorWord", ctypes.byref(word))
         return Status(
             interlock_closed=self._flag("IsInterlockedStatusSet"),
             key_switch_on=self._flag("IsKeySwitchStatusSet"),
@@ -324,7 +287,7 @@ class Laser:
             armed=self._flag("IsLaserArmed"),
             emission_on=self._flag("IsEmissionOn"),
             system_error=self._flag("IsSystemError"),
-            error_word=word.value,
+            error_word=int(self._sdk.query("GetSystemErrorWord")[0]),
         )
 
     @property
@@ -347,37 +310,21 @@ class Laser:
     @property
     def wavelength(self) -> tuple[float, Unit | int, bool]:
         """The wavelength the laser is at, its unit, and whether the reading is valid."""
-        value, unit, valid = _f32(), _u8(), _u8()
-        self._sdk.call("GetActualWW", *map(ctypes.byref, (value, unit, valid)))
-        return value.value, _unit(unit.value), bool(valid.value)
+        value, unit, valid = self._sdk.query("GetActualWW")
+        return value, _unit(unit), valid != 0
 
     @property
     def scan_progress(self) -> ScanProgress:
         """Where the scan (or tune) stands, read at one moment."""
-        flags = [_u8() for _ in range(3)]
-        number, percent = ctypes.c_uint16(), ctypes.c_uint16()
-        wavelength, unit = _f32(), _u8()
-        temperature, moving = _u8(), _u8()
-        outputs = [*flags, number, percent, wavelength, unit, temperature, moving]
-        self._sdk.call("GetScanStatus", *map(ctypes.byref, outputs))
-        return ScanProgress(
-            in_progress=bool(flags[0].value),
-            active=bool(flags[1].value),
-            scan_number=number.value,
-            percent=percent.value,
-            wavelength=wavelength.value,
-            unit=_unit(unit.value),
-            adjusting_temperature=bool(temperature.value),
-            adjusting_wavelength=bool(moving.value),
-        )
+        v = self._sdk.query("GetScanStatus")
+        return ScanProgress(v[0] != 0, v[1] != 0, v[3], v[4], v[5], _unit(v[6]), v[7] != 0,
+                            v[8] != 0)
 
     @property
     def favorites(self) -> list[str]:
         """The names of the favorites the laser holds, in its order."""
-        count = _u8()
-        self._sdk.call("GetNumFavorites", ctypes.byref(count))
         names = []
-        for index in range(count.value):
+        for index in range(self._sdk.query("GetNumFavorites")[0]):
             buffer = (ctypes.c_uint8 * _TEXT_LENGTH)()
             self._sdk.call("GetFavoriteName", index, buffer, _TEXT_LENGTH)
             names.append(_text(buffer))
@@ -386,9 +333,7 @@ class Laser:
     @staticmethod
     def convert(value: float, source: Unit | int, target: Unit | int) -> float:
         """Microns to wavenumbers and back (10000 / value; 0 stays 0)."""
-        out = _f32()
-        native().call("ConvertWW", value, int(source), int(target), ctypes.byref(out))
-        return out.value
+        return float(native().query("ConvertWW", value, int(source), int(target))[0])
 
     # --- Waiting ------------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 from dataclasses import dataclass
+from typing import NamedTuple
 
 from ._codes import Unit
 
@@ -32,16 +33,16 @@ class Status:
     error_word: int
 
 
-@dataclass(frozen=True)
-class ScanProgress:
-    """Where a scan stands: one record of a followed scan."""
+class ScanProgress(NamedTuple):
+    """Where a scan stands: one record of a followed scan (a light record: it is read at every
+    poll)."""
 
     in_progress: bool
     active: bool
     scan_number: int
     percent: int
     wavelength: float
-    unit: int
+    unit: Unit | int
     adjusting_temperature: bool
     adjusting_wavelength: bool
 
