@@ -214,6 +214,16 @@ TEST_F(SdkControl, QclParametersAreCheckedAgainstTheModesLimits) {
     EXPECT_EQ(degC, 21.0f);
 }
 
+// The write carries every QCL's parameters: those of the others go back as the laser has them
+// now (after a recall, say), not as they were last read.
+TEST_F(SdkControl, SettingOneQclKeepsTheOthersAsTheLaserHasThem) {
+    Connect();
+    laser.Modify([](sim::SimState& s) { s.qcl[1].params.current = 123; });
+    EXPECT_EQ(TarvexSDK_SetAllQclParams(1, 1000, 100, 100, 20, 1), TarvexSdkResult_Success);
+    EXPECT_EQ(laser.Inspect([](const sim::SimState& s) { return s.qcl[1].params.current; }),
+              123.0f);
+}
+
 TEST_F(SdkControl, GalvoDisplacementIsHeldTo11Bits) {
     Connect();
     EXPECT_EQ(TarvexSDK_SetGalvoDisplacement(5000), TarvexSdkResult_Success);
