@@ -22,13 +22,7 @@ constexpr std::uint32_t kReady =
 
 // Two modules in microns that together cover 5.5 to 11.0.
 sim::LaserProfile MicronLaser() {
-    auto profile = test::LaserWithQcls(2);
-    profile.qcls[0].minWw = 5.5f;
-    profile.qcls[0].maxWw = 8.0f;
-    profile.qcls[1].minWw = 7.5f;
-    profile.qcls[1].maxWw = 11.0f;
-    for (auto& qcl : profile.qcls)
-        qcl.wwUnit = units::kMicrons;
+    auto profile = test::TwoMicronModules({5.5f, 8.0f}, {7.5f, 11.0f});
     // The first stores its rate limits in kHz and its width limits in us; the second allows CW.
     profile.qcls[0].minPulseRate = 1;
     profile.qcls[0].maxPulseRate = 100;

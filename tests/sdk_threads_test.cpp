@@ -56,8 +56,7 @@ TEST_F(SdkThreads, QclDrivesSetFromSeveralThreadsStayAsEachSetIt) {
                 const auto rate = static_cast<float>(1000 * qcl + round);
                 float now = 0;
                 if (TarvexSDK_SetQCLParams(qcl, rate, 100, 100) != TarvexSdkResult_Success ||
-                    TarvexSDK_GetQCLPulseRate(qcl, &now) != TarvexSdkResult_Success ||
-                    now != rate)
+                    TarvexSDK_GetQCLPulseRate(qcl, &now) != TarvexSdkResult_Success || now != rate)
                     ++wrong;
             }
         });

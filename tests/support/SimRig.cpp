@@ -2,11 +2,22 @@
 
 #include "CommandIds.h"
 
+#include <tuple>
+
 namespace tarvex::test {
 
 sim::LaserProfile LaserWithQcls(std::size_t count) {
     auto profile = sim::LaserProfile::Default();
     profile.qcls.resize(count);
+    return profile;
+}
+
+sim::LaserProfile TwoMicronModules(std::pair<float, float> first, std::pair<float, float> second) {
+    auto profile = LaserWithQcls(2);
+    std::tie(profile.qcls[0].minWw, profile.qcls[0].maxWw) = first;
+    std::tie(profile.qcls[1].minWw, profile.qcls[1].maxWw) = second;
+    for (auto& qcl : profile.qcls)
+        qcl.wwUnit = units::kMicrons;
     return profile;
 }
 

@@ -22,6 +22,8 @@ template <typename Record> std::vector<std::uint8_t> WireBytes(const Record& rec
 
 // The default laser with only its first `count` modules installed.
 sim::LaserProfile LaserWithQcls(std::size_t count);
+// Two modules in microns, covering `first` and `second` (lowest, highest).
+sim::LaserProfile TwoMicronModules(std::pair<float, float> first, std::pair<float, float> second);
 
 // The simulated laser on simulated time, and the faults of its link.
 struct SimLaserRig {
