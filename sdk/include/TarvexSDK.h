@@ -408,10 +408,10 @@ TARVEXSDK_API uint32_t TarvexSDK_StartSweepAdvancedScan(void);
 
 /* ---- A scan in progress: NoScanInProgress when none runs ------------------------------------ */
 
-TARVEXSDK_API uint32_t TarvexSDK_StopScanInProgress(void);        /* StopScanFailed */
-TARVEXSDK_API uint32_t TarvexSDK_PauseScanInProgress(void);       /* PauseScanFailed */
-TARVEXSDK_API uint32_t TarvexSDK_ResumeScanInProgress(void);      /* ResumeScanFailed */
-TARVEXSDK_API uint32_t TarvexSDK_ManualStepScanInProgress(void);  /* ManualStepFailed */
+TARVEXSDK_API uint32_t TarvexSDK_StopScanInProgress(void);       /* StopScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_PauseScanInProgress(void);      /* PauseScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_ResumeScanInProgress(void);     /* ResumeScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_ManualStepScanInProgress(void); /* ManualStepFailed */
 /* Leaves a manual tune: the same as TarvexSDK_StopScanInProgress. */
 TARVEXSDK_API uint32_t TarvexSDK_CancelManualTuneMode(void);
 /* The trigger a scan in the manual process-trigger mode waits for
@@ -445,9 +445,9 @@ TARVEXSDK_API uint32_t TarvexSDK_SetQCLParams(uint8_t qcl, float pulseRateHz, fl
  * without CW, TarvexSDK_isCwAllowed; InvalidLaserMode for anything else); the current within
  * the mode's limits; the temperature (degrees Celsius) within the QCL's drive limits
  * (TemperatureOutOfRange). */
-TARVEXSDK_API uint32_t TarvexSDK_SetAllQclParams(uint8_t qcl, float pulseRateHz,
-                                                 float pulseWidthNs, float currentMa,
-                                                 float temperatureC, uint8_t laserMode);
+TARVEXSDK_API uint32_t TarvexSDK_SetAllQclParams(uint8_t qcl, float pulseRateHz, float pulseWidthNs,
+                                                 float currentMa, float temperatureC,
+                                                 uint8_t laserMode);
 /* Writes the QCL's motion calibration (as TarvexSDK_GetMotionCalParameters reads it). The QCL
  * is checked before anything is sent. CommError when the write fails. */
 TARVEXSDK_API uint32_t TarvexSDK_SetMotionCalParameters(uint8_t qcl, float gratingSpacing,
