@@ -25,10 +25,18 @@ void RawQueueRoundTrips(benchmark::State& state, const std::vector<Step>& steps)
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs)
-        if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-            seconds_[run.benchmark_name()] =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    for (const auto& run : runs) {
+        if (run.error_occurred)
+            continue;
+        const double seconds =
+            (timed_ == Timed::Cpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime()) /
+            benchmark::GetTimeUnitMultiplier(run.time_unit);
+        // With repetitions, their median stands for the benchmark.
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+            medians_[run.run_name.str()] = seconds;
+        else if (run.run_type == Run::RT_Iteration)
+            seconds_[run.benchmark_name()] = seconds;
+    }
 }
 
 void RatioReporter::Finalize() {
@@ -38,22 +46,26 @@ void RatioReporter::Finalize() {
         const double measured = Find(row.measured);
         const double reference = Find(row.reference);
         if (measured > 0 && reference > 0)
-            std::printf("  %-36s %12.2f us vs %12.2f us raw  ratio %.2f\n", row.label,
-                        measured * 1e6, reference * 1e6, measured / reference);
+            std::printf("  %-36s %12.2f us vs %12.2f us raw  ratio %.2f%s\n", row.label,
+                        measured * 1e6, reference * 1e6, measured / reference,
+                        timed_ == Timed::Cpu ? "  (CPU time)" : "");
     }
 }
 
 double RatioReporter::Find(const std::string& name) const {
+    for (const auto& [run, time] : medians_)
+        if (run == name || run.rfind(name + "/", 0) == 0)
+            return time;
     for (const auto& [run, time] : seconds_)
         if (run == name || run.rfind(name + "/", 0) == 0)
             return time;
     return 0;
 }
 
-int RunWithRatios(int argc, char** argv, std::string heading,
-                  std::vector<RatioReporter::Row> rows) {
+int RunWithRatios(int argc, char** argv, std::string heading, std::vector<RatioReporter::Row> rows,
+                  Timed timed) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter(std::move(heading), std::move(rows));
+    RatioReporter reporter(std::move(heading), std::move(rows), timed);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

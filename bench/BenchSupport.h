@@ -43,6 +43,11 @@ private:
 // work, as the in-process transport moves them.
 void RawQueueRoundTrips(benchmark::State& state, const std::vector<Step>& steps);
 
+// Which time the ratios compare: the wall clock's, or the process's CPU time (for work on
+// simulated time, where nothing is waited for: the host's work alone, whatever else the
+// machine runs meanwhile).
+enum class Timed { Real, Cpu };
+
 // Prints each measurement against its reference, measured in the same run, once all have run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -51,8 +56,8 @@ public:
         const char* measured;  // benchmark name (or its prefix before "/")
         const char* reference; // likewise
     };
-    RatioReporter(std::string heading, std::vector<Row> rows)
-        : heading_(std::move(heading)), rows_(std::move(rows)) {}
+    RatioReporter(std::string heading, std::vector<Row> rows, Timed timed = Timed::Real)
+        : heading_(std::move(heading)), rows_(std::move(rows)), timed_(timed) {}
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
@@ -62,10 +67,13 @@ private:
 
     std::string heading_;
     std::vector<Row> rows_;
+    Timed timed_;
     std::map<std::string, double> seconds_;
+    std::map<std::string, double> medians_;
 };
 
 // Runs the registered benchmarks with a RatioReporter.
-int RunWithRatios(int argc, char** argv, std::string heading, std::vector<RatioReporter::Row> rows);
+int RunWithRatios(int argc, char** argv, std::string heading, std::vector<RatioReporter::Row> rows,
+                  Timed timed = Timed::Real);
 
 } // namespace tarvex::bench

@@ -49,18 +49,48 @@ void SystemClock::SleepMs(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool SystemClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
+namespace {
+
+// Waits `real` unless `stop` comes first; false when it did.
+bool WaitUnlessStoppedFor(std::chrono::nanoseconds real, std::stop_token stop) {
     std::mutex mutex;
     std::condition_variable_any woken;
     std::unique_lock lock(mutex);
-    WaitStoppable(woken, lock, stop, SteadyClock::now() + std::chrono::milliseconds(ms),
+    WaitStoppable(woken, lock, stop, SteadyClock::now() + real,
                   [] { return false; });
     return !stop.stop_requested();
+}
+
+} // namespace
+
+bool SystemClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
+    return WaitUnlessStoppedFor(std::chrono::milliseconds(ms), stop);
 }
 
 SystemClock& SystemClock::Instance() {
     static SystemClock clock;
     return clock;
+}
+
+ScaledClock::ScaledClock(double factor)
+    : factor_(factor > 0 ? factor : 1.0), start_(std::chrono::steady_clock::now()) {}
+
+std::uint64_t ScaledClock::NowMs() {
+    const std::chrono::duration<double, std::milli> real =
+        std::chrono::steady_clock::now() - start_;
+    return static_cast<std::uint64_t>(real.count() * factor_);
+}
+
+std::chrono::nanoseconds ScaledClock::RealTime(std::uint32_t ms) const {
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(ms * 1e6 / factor_));
+}
+
+void ScaledClock::SleepMs(std::uint32_t ms) {
+    std::this_thread::sleep_for(RealTime(ms));
+}
+
+bool ScaledClock::WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) {
+    return WaitUnlessStoppedFor(RealTime(ms), stop);
 }
 
 std::uint64_t ManualClock::NowMs() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,26 @@ public:
     void SleepMs(std::uint32_t ms) override;
     bool WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) override;
     static SystemClock& Instance();
+};
+
+// Real time run `factor` times faster: what a simulated laser runs on when a script or a test
+// should not wait for it as long as for a laser (arming, tuning, scans). Sleeps and waits last
+// 1/factor of their length.
+class ScaledClock final : public Clock {
+public:
+    explicit ScaledClock(double factor);
+
+    std::uint64_t NowMs() override;
+    void SleepMs(std::uint32_t ms) override;
+    bool WaitUnlessStopped(std::uint32_t ms, std::stop_token stop) override;
+    double Factor() const { return factor_; }
+
+private:
+    // `ms` of this clock in real time.
+    std::chrono::nanoseconds RealTime(std::uint32_t ms) const;
+
+    const double factor_;
+    const std::chrono::steady_clock::time_point start_;
 };
 
 // Simulated time for tests: sleeping advances the time at once and records the wait. Listeners

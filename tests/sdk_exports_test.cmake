@@ -1,5 +1,6 @@
 # The shared library exports exactly the functions its public header declares, and nothing
-# else: cmake -DLIBRARY=... -DHEADER=... -DNM=... -P sdk_exports_test.cmake
+# else, and as many as the interface has:
+#   cmake -DLIBRARY=... -DHEADER=... -DNM=... -DCOUNT=... -P sdk_exports_test.cmake
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE table RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -31,5 +32,8 @@ list(REMOVE_ITEM extra ${declared})
 list(LENGTH declared count)
 if(missing OR extra)
   message(FATAL_ERROR "declared but not exported: ${missing}\nexported but not declared: ${extra}")
+endif()
+if(NOT count EQUAL COUNT)
+  message(FATAL_ERROR "${count} functions declared and exported, ${COUNT} expected")
 endif()
 message(STATUS "${count} functions declared and exported, nothing else")

@@ -28,18 +28,6 @@ sim::LaserProfile WithFirmware(FirmwareVersion firmware) {
     return profile;
 }
 
-// Two modules in microns covering 5.5 to 7.0 and 6.8 to 9.5.
-sim::LaserProfile TwoMicronModules() {
-    auto profile = test::LaserWithQcls(2);
-    profile.qcls[0].minWw = 5.5f;
-    profile.qcls[0].maxWw = 7.0f;
-    profile.qcls[1].minWw = 6.8f;
-    profile.qcls[1].maxWw = 9.5f;
-    for (auto& qcl : profile.qcls)
-        qcl.wwUnit = units::kMicrons;
-    return profile;
-}
-
 void StoreFavorites(sim::SimLaser& laser, std::map<std::size_t, std::string> names) {
     laser.Modify([&](sim::SimState& s) {
         for (std::size_t slot = 0; slot < s.saved.slots.size(); ++slot) {
@@ -177,7 +165,7 @@ TEST_F(SdkQuery, TuningRangeCombinesModulesOfEitherUnit) {
 
 class SdkTwoQcls : public test::SdkTest {
 protected:
-    SdkTwoQcls() : SdkTest(TwoMicronModules()) {}
+    SdkTwoQcls() : SdkTest(test::TwoMicronModules({5.5f, 7.0f}, {6.8f, 9.5f})) {}
 };
 
 TEST_F(SdkTwoQcls, TuningRangeOfModulesInOneUnit) {

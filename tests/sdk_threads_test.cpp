@@ -1,5 +1,5 @@
 // The SDK's exports called from several threads at once: each call stays one sequence of
-// exchanges, and connecting and disconnecting may run beside the queries.
+// exchanges, and connecting and disconnecting may run beside the queries and commands.
 #include "support/SdkRig.h"
 
 #include <atomic>
@@ -35,6 +35,28 @@ TEST_F(SdkThreads, EachCallSeesItsOwnExchanges) {
                 const auto result =
                     TarvexSDK_GetWlTrigChanParams(channel, &unit, &start, &stop, &spacing, &points);
                 if (result != TarvexSdkResult_Success || start != static_cast<float>(channel))
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+// Setting one QCL's drive writes every QCL's: a write that carried another thread's QCL as it
+// stood before that thread's own write would undo it.
+TEST_F(SdkThreads, QclDrivesSetFromSeveralThreadsStayAsEachSetIt) {
+    Connect();
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (std::uint8_t qcl = 1; qcl <= 4; ++qcl) {
+        threads.emplace_back([&, qcl] {
+            for (int round = 0; round < kRounds / 4; ++round) {
+                const auto rate = static_cast<float>(1000 * qcl + round);
+                float now = 0;
+                if (TarvexSDK_SetQCLParams(qcl, rate, 100, 100) != TarvexSdkResult_Success ||
+                    TarvexSDK_GetQCLPulseRate(qcl, &now) != TarvexSdkResult_Success || now != rate)
                     ++wrong;
             }
         });

@@ -353,6 +353,149 @@ TARVEXSDK_API uint32_t TarvexSDK_GetScanWaitingProcessTrigger(uint8_t* waiting);
  * Decides from the last values read when the reads fail: always Success. */
 TARVEXSDK_API uint32_t TarvexSDK_IsTuned(uint8_t* tuned);
 
+/* ==== Control: each checks its arguments and the laser's state first, and refuses with the
+ * reason (the code) before it sends anything that changes the laser. The checks read the
+ * laser's state afresh. ======================================================================= */
+
+/* ---- Arming and emission -------------------------------------------------------------------- */
+
+/* Arms the laser. ArmStateUnchanged when it is armed already, InterlockOrKeySwitchOpen while
+ * the interlock or the key switch is open; ArmCommandFailed. Arming takes the laser a moment:
+ * TarvexSDK_IsLaserArmed reports it. */
+TARVEXSDK_API uint32_t TarvexSDK_ArmLaser(void);
+/* Disarms the laser (emission stops) and waits until it reports itself disarmed.
+ * ArmStateUnchanged when it is not armed; ArmCommandFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_DisarmLaser(void);
+/* Disarms an armed laser (whatever the key switch), arms one that is not (as
+ * TarvexSDK_ArmLaser). */
+TARVEXSDK_API uint32_t TarvexSDK_ArmDisarmLaser(void);
+/* Starts emission. LaserNotArmed, LaserNotTuned (TarvexSDK_IsTuned), EmissionAlreadyOn, in
+ * that order; EmissionOnFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_TurnEmissionOn(void);
+/* Stops emission. EmissionNotOn when it is off; EmissionOffFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_TurnEmissionOff(void);
+
+/* ---- Tuning and scans ----------------------------------------------------------------------- *
+ * Each start checks, in this order: the QCL number where there is one (0: the laser chooses;
+ * InvalidQclNumber above the installed count), TecsNotAtTemperature, each wavelength against
+ * the laser's tuning range (TarvexSDK_GetTuningRange) converted into `units`, both ends
+ * included (WavelengthOutOfRange, also for a unit code other than 1 or 2), LaserNotArmed.
+ * Then the scan mode, the scan's settings and the start go to the laser; a failure there gives
+ * the start's own code. Follow a tune with TarvexSDK_IsTuned, a scan with
+ * TarvexSDK_GetScanStatus. */
+
+/* Tunes to one wavelength. TuneCommandFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_TuneToWW(float ww, uint8_t units, uint8_t qcl);
+/* Sweeps from startWW to stopWW at `speed` (in `units` per second), numScans times, back and
+ * forth when bidirectional is non-zero. SweepScanStartFailed (also for a speed that is not
+ * positive). */
+TARVEXSDK_API uint32_t TarvexSDK_StartSweepScan(float startWW, float stopWW, float speed,
+                                                uint8_t units, uint16_t numScans,
+                                                uint8_t bidirectional, uint8_t qcl);
+/* Steps from startWW to stopWW by stepSize, numScans times; the laser is off between the
+ * points. The step size is the laser's to judge. StepMeasureScanStartFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_StartStepMeasureModeScan(float startWW, float stopWW,
+                                                          float stepSize, uint8_t units,
+                                                          uint16_t numScans);
+/* Runs the list built with TarvexSDK_SetNumMultiSpectralElements and
+ * TarvexSDK_AddMultiSpectralElement, numScans times: TecsNotAtTemperature,
+ * MultiSpectralListIncomplete (fewer or more elements than announced), LaserNotArmed;
+ * MultiSpectralScanStartFailed. The list stays for another start. */
+TARVEXSDK_API uint32_t TarvexSDK_StartMultiSpectralModeScan(uint16_t numScans);
+/* Runs the advanced sweep that TarvexSDK_ReadWriteAdvancedSweepParams(1) last wrote; no
+ * checks. AdvancedSweepFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_StartSweepAdvancedScan(void);
+
+/* ---- A scan in progress: NoScanInProgress when none runs ------------------------------------ */
+
+TARVEXSDK_API uint32_t TarvexSDK_StopScanInProgress(void);       /* StopScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_PauseScanInProgress(void);      /* PauseScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_ResumeScanInProgress(void);     /* ResumeScanFailed */
+TARVEXSDK_API uint32_t TarvexSDK_ManualStepScanInProgress(void); /* ManualStepFailed */
+/* Leaves a manual tune: the same as TarvexSDK_StopScanInProgress. */
+TARVEXSDK_API uint32_t TarvexSDK_CancelManualTuneMode(void);
+/* The trigger a scan in the manual process-trigger mode waits for
+ * (TarvexSDK_GetScanWaitingProcessTrigger); sent whatever the state. ProcessTriggerFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_InjectProcessTrigger(void);
+
+/* ---- The multi-spectral list (kept by the library, sent by the start) ----------------------- */
+
+/* Empties the list and announces how many elements will be added, at most 20
+ * (TooManyMultiSpectralElements, list unchanged). */
+TARVEXSDK_API uint32_t TarvexSDK_SetNumMultiSpectralElements(uint8_t count);
+/* Adds a wavelength with its dwell and off times (ms). WavelengthOutOfRange as for a tune;
+ * IndexOutOfRange once the list holds the announced number. The list's unit is that of the
+ * last element added (also one refused because the list is full); elements added in the other
+ * unit are converted into it when the scan starts. */
+TARVEXSDK_API uint32_t TarvexSDK_AddMultiSpectralElement(float ww, uint8_t units,
+                                                         uint32_t dwellTime, uint32_t offTime);
+
+/* ---- QCL drive parameters ------------------------------------------------------------------- *
+ * Both read the QCL's limits and parameters afresh, check in this order: the QCL number, the
+ * pulse rate (PulseRateOutOfRange), the pulse width (PulseWidthOutOfRange), [the laser mode],
+ * the current (CurrentOutOfRange), [the temperature], each range with both ends, the limits
+ * brought to Hz and ns whatever units the QCL states them in; then write and read back
+ * (QclParamsWriteFailed). */
+
+/* Pulse rate (Hz), pulse width (ns) and current (mA, within the pulsed limits); the QCL's
+ * temperature and laser mode stay. */
+TARVEXSDK_API uint32_t TarvexSDK_SetQCLParams(uint8_t qcl, float pulseRateHz, float pulseWidthNs,
+                                              float currentMa);
+/* All of them: laserMode 1 pulsed, or 2 to 10 a continuous-wave mode (CwNotAllowed on a QCL
+ * without CW, TarvexSDK_isCwAllowed; InvalidLaserMode for anything else); the current within
+ * the mode's limits; the temperature (degrees Celsius) within the QCL's drive limits
+ * (TemperatureOutOfRange). */
+TARVEXSDK_API uint32_t TarvexSDK_SetAllQclParams(uint8_t qcl, float pulseRateHz, float pulseWidthNs,
+                                                 float currentMa, float temperatureC,
+                                                 uint8_t laserMode);
+/* Writes the QCL's motion calibration (as TarvexSDK_GetMotionCalParameters reads it). The QCL
+ * is checked before anything is sent. CommError when the write fails. */
+TARVEXSDK_API uint32_t TarvexSDK_SetMotionCalParameters(uint8_t qcl, float gratingSpacing,
+                                                        float radiansPerCount, float homeRadians);
+
+/* ---- Wavelength trigger and advanced sweep -------------------------------------------------- */
+
+/* Pulse mode (1 internal, 2 external trigger, 3 external pass-through, 4 wavelength trigger),
+ * process-trigger mode (1 internal, 2 external step, 3 manual), the trigger's start, stop and
+ * interval in `units`, dwell and off times (ms). CommError when the laser does not take them. */
+TARVEXSDK_API uint32_t TarvexSDK_SetWlTrigParams(uint8_t pulseMode, uint8_t processTriggerMode,
+                                                 float startWW, float stopWW, float interval,
+                                                 uint8_t units, uint32_t dwellTime,
+                                                 uint32_t offTime);
+/* The wavelength-trigger pulse width, microseconds. CommError when the write fails. */
+TARVEXSDK_API uint32_t TarvexSDK_SetWlTrigPulseWidth(uint16_t microseconds);
+/* Stages the advanced sweep's settings in the library; nothing is sent. Success. */
+TARVEXSDK_API uint32_t TarvexSDK_SetAdvancedSweepParams(uint8_t units, float startWW, float stopWW,
+                                                        float speed, uint16_t numScans,
+                                                        uint8_t bidirectional);
+/* Stages one channel (1-based, checked like a QCL number: InvalidQclNumber): start, stop and
+ * whether it is used. Nothing is sent. */
+TARVEXSDK_API uint32_t TarvexSDK_SetAdvancedSweepChanParams(uint8_t channel, float startWW,
+                                                            float stopWW, uint8_t used);
+/* Non-zero: sends the staged advanced sweep; 0: reads the laser's into the stage.
+ * AdvancedSweepFailed. */
+TARVEXSDK_API uint32_t TarvexSDK_ReadWriteAdvancedSweepParams(uint8_t write);
+
+/* ---- Galvo laser switching ------------------------------------------------------------------ */
+
+/* Sets the galvo's displacement (at most 2047; more is taken as 2047), keeping its on/off
+ * setting as the laser reports it. The displacement is kept for
+ * TarvexSDK_EnableGalvoLaserOnOff until the next TarvexSDK_Initialize (which sets 500).
+ * CommError. */
+TARVEXSDK_API uint32_t TarvexSDK_SetGalvoDisplacement(uint16_t displacement);
+/* Switches the galvo's laser switching on (non-zero) or off at the kept displacement.
+ * CommError. */
+TARVEXSDK_API uint32_t TarvexSDK_EnableGalvoLaserOnOff(uint8_t enable);
+
+/* ---- Favorites and faults ------------------------------------------------------------------- */
+
+/* Restores every favorite whose name is exactly `name` (zero-terminated; case matters), in the
+ * laser's slot order. FavoriteNotFound, FavoriteRecallFailed; NullPointer for a null name. */
+TARVEXSDK_API uint32_t TarvexSDK_RecallFavorite(const char* name);
+/* Clears the laser's fault, then reads the status: `cleared` is 1 when it shows no system error
+ * and a zero error word. Success whatever the outcome (NullPointer for a null `cleared`). */
+TARVEXSDK_API uint32_t TarvexSDK_ClearSystemError(uint8_t* cleared);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,9 @@
 #include "transport/KWinUsbFtdi.h"
 #include "transport/posix/FtdiSerialBackend.h"
 
+#include <cmath>
+#include <cstdlib>
+
 namespace tarvex::sdk {
 namespace {
 
@@ -37,10 +40,28 @@ std::unique_ptr<FtdiApi> AdapterAt(const std::string& path) {
     });
 }
 
+std::string SpeedVariable() {
+    const char* value = std::getenv(kSimSpeedVariable);
+    return value ? value : "";
+}
+
+// The factor the speed variable gives; 0 for real time (unset, or not a positive number).
+double SpeedFactor(const std::string& speed) {
+    char* end = nullptr;
+    const double factor = std::strtod(speed.c_str(), &end);
+    const bool whole = end != speed.c_str() && *end == '\0';
+    return whole && std::isfinite(factor) && factor > 0 && factor != 1.0 ? factor : 0.0;
+}
+
 } // namespace
 
-ExtraDevice::ExtraDevice(std::string spec, FtdiApi& machine)
-    : spec_(std::move(spec)), machine_(&machine) {}
+ExtraDevice::ExtraDevice(std::string spec, std::string speed, FtdiApi& machine)
+    : spec_(std::move(spec)), speed_(std::move(speed)), machine_(&machine) {}
+
+bool ExtraDevice::MadeFor(const std::string& spec, const FtdiApi& machine) const {
+    return spec == spec_ && &machine == machine_ &&
+           (spec != kSimulated || SpeedVariable() == speed_);
+}
 
 ExtraDevice::~ExtraDevice() = default;
 
@@ -48,10 +69,15 @@ std::unique_ptr<ExtraDevice> ExtraDevice::Make(const std::string& spec, FtdiApi&
                                                Clock& clock) {
     if (spec.empty())
         return nullptr;
-    std::unique_ptr<ExtraDevice> extra(new ExtraDevice(spec, machine));
+    std::unique_ptr<ExtraDevice> extra(new ExtraDevice(spec, SpeedVariable(), machine));
     if (spec == kSimulated) {
-        extra->laser_ = std::make_unique<sim::EmbeddedLaser>(clock);
-        extra->device_ = SimulatedAdapter(*extra->laser_, clock);
+        Clock* laserClock = &clock;
+        if (const double factor = SpeedFactor(extra->speed_); factor > 0) {
+            extra->scaledClock_ = std::make_unique<ScaledClock>(factor);
+            laserClock = extra->scaledClock_.get();
+        }
+        extra->laser_ = std::make_unique<sim::EmbeddedLaser>(*laserClock);
+        extra->device_ = SimulatedAdapter(*extra->laser_, *laserClock);
     } else {
         extra->device_ = AdapterAt(spec);
     }

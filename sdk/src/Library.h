@@ -2,13 +2,12 @@
 
 #include "Clock.h"
 #include "KTarvexController.h"
-#include "records/ScanRecords.h"
+#include "control/MultiSpectralList.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 namespace tarvex::sdk {
 
@@ -45,9 +44,7 @@ public:
 
     // Guarded by Mutex().
     std::uint16_t galvoDisplacement = kDefaultGalvoDisplacement;
-    std::vector<MultiSpectralElement> pendingElements;
-    std::uint8_t announcedElements = 0;
-    std::uint8_t multiSpectralUnits = 0;
+    control::MultiSpectralList multiSpectral;
     // The serial port and baud rate a serial connection would use (0: not set). The USB search
     // does not consult them.
     std::uint16_t serialPort = 0;

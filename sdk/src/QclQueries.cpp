@@ -1,16 +1,14 @@
 // Queries of one QCL module: its limits, its operating parameters and its readbacks.
 #include "Export.h"
 #include "PulseUnits.h"
+#include "control/Preconditions.h"
 
 using namespace tarvex;
 using namespace tarvex::sdk;
 
 namespace {
 
-// The laser-wide flavour of the continuous-wave modes: codes 2 to 10.
-bool AllowsCw(std::uint8_t laserMode) {
-    return laserMode >= 2 && laserMode <= 10;
-}
+using control::IsCwMode;
 constexpr std::uint8_t kCwFiltersMode = 9;
 constexpr float kCwDutyCycle = 100.0f;
 
@@ -112,7 +110,7 @@ uint32_t TarvexSDK_GetQCLPulseLimits(uint8_t qcl, float* maxRate, float* maxWidt
             const AdminQclParams& q = c.adminQcl[i];
             *maxRate = q.max_pulse_rate;
             *maxWidth = q.max_pulse_width;
-            *maxDuty = AllowsCw(q.laserMode) ? kCwDutyCycle : q.max_duty_cycle;
+            *maxDuty = IsCwMode(q.laserMode) ? kCwDutyCycle : q.max_duty_cycle;
         },
         [&] { *maxRate = *maxWidth = *maxDuty = 0; });
 }
@@ -149,7 +147,7 @@ uint32_t TarvexSDK_GetQclTuningRange(uint8_t qcl, float* min, float* max, uint8_
 uint32_t TarvexSDK_isCwAllowed(uint8_t qcl, uint8_t* allowed) {
     return QclValue(
         "TarvexSDK_isCwAllowed", Traced::No, qcl, allowed, ReadLimits, OnInvalid::Zero,
-        [](const LaserCache& c, std::size_t i) { return Flag(AllowsCw(c.adminQcl[i].laserMode)); });
+        [](const LaserCache& c, std::size_t i) { return Flag(IsCwMode(c.adminQcl[i].laserMode)); });
 }
 
 // From the limits of the last read: nothing is sent.

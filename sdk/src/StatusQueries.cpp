@@ -1,5 +1,6 @@
 // Queries of the laser's status, light and scan progress.
 #include "Export.h"
+#include "control/Preconditions.h"
 
 using namespace tarvex;
 using namespace tarvex::sdk;
@@ -121,13 +122,7 @@ uint32_t TarvexSDK_GetScanWaitingProcessTrigger(uint8_t* waiting) {
 uint32_t TarvexSDK_IsTuned(uint8_t* tuned) {
     return RunExport("TarvexSDK_IsTuned", Traced::Yes, Present(tuned),
                      [&](KTarvexController& controller, Library&) -> Result {
-                         controller.ReadScanProgress();
-                         controller.ReadStatusMask();
-                         const ScanStatus s = controller.GetScanStatus();
-                         const bool singleTune = controller.ReadCache([](const LaserCache& c) {
-                             return c.scanMode;
-                         }) == scan_mode::kSingleTune;
-                         *tuned = Flag(!s.adjustingWavelength && (singleTune || s.scanActive));
+                         *tuned = Flag(control::IsTuned(controller));
                          return TarvexSdkResult_Success;
                      });
 }

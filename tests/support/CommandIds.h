@@ -19,6 +19,16 @@ inline Ids ExecutedIds(const sim::SimLaser& laser) {
     return ids;
 }
 
+// The request payloads the simulated laser executed for one command id, in order.
+inline std::vector<std::vector<std::uint8_t>> ExecutedRequests(const sim::SimLaser& laser,
+                                                               std::uint16_t cmdID) {
+    std::vector<std::vector<std::uint8_t>> requests;
+    for (const auto& [id, payload] : laser.History())
+        if (id == cmdID)
+            requests.push_back(payload);
+    return requests;
+}
+
 inline Ids Concat(Ids ids, const Ids& more) {
     ids.insert(ids.end(), more.begin(), more.end());
     return ids;

@@ -1,7 +1,10 @@
 #include "SimRig.h"
 
+#include "CommandIds.h"
+
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace tarvex::test {
 
@@ -18,6 +21,15 @@ bool LinkFreeForAnotherThread(KTarvexController& controller) {
 sim::LaserProfile LaserWithQcls(std::size_t count) {
     auto profile = sim::LaserProfile::Default();
     profile.qcls.resize(count);
+    return profile;
+}
+
+sim::LaserProfile TwoMicronModules(std::pair<float, float> first, std::pair<float, float> second) {
+    auto profile = LaserWithQcls(2);
+    std::tie(profile.qcls[0].minWw, profile.qcls[0].maxWw) = first;
+    std::tie(profile.qcls[1].minWw, profile.qcls[1].maxWw) = second;
+    for (auto& qcl : profile.qcls)
+        qcl.wwUnit = units::kMicrons;
     return profile;
 }
 
@@ -77,11 +89,7 @@ std::vector<std::uint8_t> SimRig::Dispositions(std::uint16_t cmdID) const {
 }
 
 std::vector<std::vector<std::uint8_t>> SimRig::Requests(std::uint16_t cmdID) const {
-    std::vector<std::vector<std::uint8_t>> requests;
-    for (auto& [id, payload] : laser.History())
-        if (id == cmdID)
-            requests.push_back(payload);
-    return requests;
+    return ExecutedRequests(laser, cmdID);
 }
 
 bool StatusExchange(KTarvexController& controller, KTarvexCommand* reply) {

@@ -25,6 +25,8 @@ bool LinkFreeForAnotherThread(KTarvexController& controller);
 
 // The default laser with only its first `count` modules installed.
 sim::LaserProfile LaserWithQcls(std::size_t count);
+// Two modules in microns, covering `first` and `second` (lowest, highest).
+sim::LaserProfile TwoMicronModules(std::pair<float, float> first, std::pair<float, float> second);
 
 // The simulated laser on simulated time, and the faults of its link.
 struct SimLaserRig {
