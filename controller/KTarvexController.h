@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +76,11 @@ public:
     bool Initialize();
     // The SDK's connection: takes the transport, probes and refreshes; no heartbeat.
     bool Initialize(std::unique_ptr<KWinTransport> transport);
+    // The SDK's search over the laser's USB adapters: every adapter of the device list at
+    // 921600 baud, then every one again at 115200, the list taken afresh before each pass; the
+    // first that answers the probe stays (Initialize with its transport). `onlyIndex` limits
+    // the search to the adapter at that index of the list.
+    bool InitializeUsbAdapter(std::optional<int> onlyIndex = std::nullopt);
     bool IsConnected() const { return connected_.load(); }
     void SetConnected(bool connected) { connected_.store(connected); }
     // The port and baud rate of the panel's last successful serial search.
