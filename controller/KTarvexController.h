@@ -89,6 +89,11 @@ public:
 
     // Hands the controller a transport (replacing and destroying any previous one).
     void AttachTransport(std::unique_ptr<KWinTransport> transport);
+    // Wraps every transport the controller takes from now on, whichever search or caller hands
+    // it over (a packet trace wraps them so); empty: none.
+    using TransportWrapper =
+        std::function<std::unique_ptr<KWinTransport>(std::unique_ptr<KWinTransport>)>;
+    void SetTransportWrapper(TransportWrapper wrapper);
     void CloseTransport();
     bool HasTransport() const;
 
@@ -476,6 +481,7 @@ private:
 
     mutable std::recursive_mutex transactionMutex_;
     std::unique_ptr<KWinTransport> transport_;
+    TransportWrapper transportWrapper_;
     std::atomic<int> transportType_{kTransportSerial};
     std::atomic<std::uint8_t> consecutiveFailures_{0};
     std::function<void()> linkLost_;
