@@ -331,8 +331,11 @@ public:
     bool ReadWriteEEPROMData(bool write, std::uint8_t slot);
     bool ReadWriteSysConfig(bool write);
     bool ReadAllEEPROMData();
-    bool exportConfig(const std::filesystem::path& fileName);
-    bool importConfig(const std::filesystem::path& fileName);
+    // Progress of an export or import for a front end's display: `done` of `total` records
+    // transferred, reported after each.
+    using TransferProgress = std::function<void(std::size_t done, std::size_t total)>;
+    bool exportConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
+    bool importConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
 
     // =========================================================================================
     // Firmware update (commands/KTarvexControllerFirmware.cpp)
