@@ -3,5 +3,5 @@
 #include "Session.h"
 
 int main() {
-    return tarvexctl::RunDemo(tarvexctl::ToolClock());
+    return tarvexctl::RunDemo(tarvexctl::SimulationClock());
 }

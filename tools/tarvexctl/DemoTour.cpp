@@ -9,6 +9,7 @@
 #include "FaultInjector.h"
 #include "KTarvexController.h"
 #include "PtyAttachment.h"
+#include "Session.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 
@@ -174,7 +175,7 @@ void AddDemoCommand(CLI::App& app, CommandSet& set, Context&) {
             "Take the terminal tour of the controller on its own simulated laser (the connection "
             "options do not apply)",
             [] {
-                if (RunDemo(ToolClock()) != 0)
+                if (RunDemo(SimulationClock()) != 0)
                     throw Failure(Exit::Error, "the tour did not finish");
             });
 }

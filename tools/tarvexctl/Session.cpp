@@ -97,8 +97,13 @@ const char* RefusalHint(control::Refusal refusal) {
 } // namespace
 
 bool ConnectionOptions::Any() const {
-    return !port.empty() || !udp.empty() || (ftdi && ftdi->count() > 0) || sim ||
-           !simProfile.empty();
+    return !port.empty() || !udp.empty() || ftdi || sim || !simProfile.empty();
+}
+
+void ConnectionOptions::Settle() {
+    if (ftdiOption)
+        ftdi = ftdiOption->count() > 0;
+    ftdiOption = nullptr;
 }
 
 void AddConnectionOptions(CLI::App& app, ConnectionOptions& options) {
@@ -121,19 +126,20 @@ void AddConnectionOptions(CLI::App& app, ConnectionOptions& options) {
         ->type_name("ADDRESS")
         ->needs(udp)
         ->group(group);
-    options.ftdi = app.add_option("--ftdi", options.ftdiIndex,
-                                  "the laser's USB adapters, as the SDK searches them; INDEX: "
-                                  "only that one (see 'tarvexctl ports')")
-                       ->expected(0, 1)
-                       ->type_name("[INDEX]")
-                       ->check(CLI::NonNegativeNumber)
-                       ->excludes(port)
-                       ->excludes(udp)
-                       ->group(group);
+    options.ftdiOption =
+        app.add_option("--ftdi", options.ftdiIndex,
+                       "the laser's USB adapters, as the SDK searches them; INDEX: "
+                       "only that one (see 'tarvexctl ports')")
+            ->expected(0, 1)
+            ->type_name("[INDEX]")
+            ->check(CLI::NonNegativeNumber)
+            ->excludes(port)
+            ->excludes(udp)
+            ->group(group);
     auto* sim = app.add_flag("--sim", options.sim, "the built-in simulated laser, in process")
                     ->excludes(port)
                     ->excludes(udp)
-                    ->excludes(options.ftdi)
+                    ->excludes(options.ftdiOption)
                     ->group(group);
     app.add_option("--sim-profile", options.simProfile,
                    "another simulated laser (implies --sim; see simulator/profiles)")
@@ -141,12 +147,12 @@ void AddConnectionOptions(CLI::App& app, ConnectionOptions& options) {
         ->check(CLI::ExistingFile)
         ->excludes(port)
         ->excludes(udp)
-        ->excludes(options.ftdi)
+        ->excludes(options.ftdiOption)
         ->group(group);
     (void)sim;
 }
 
-Clock& ToolClock() {
+Clock& SimulationClock() {
     static Clock* const clock = []() -> Clock* {
         const char* speed = std::getenv(kSimSpeedVariable);
         const double factor = speed ? std::strtod(speed, nullptr) : 0;
@@ -157,13 +163,38 @@ Clock& ToolClock() {
     return *clock;
 }
 
+namespace {
+
+// The variable's options, parsed as on the command line.
+const ConnectionOptions& FromEnvironment(ConnectionOptions& options) {
+    const char* value = std::getenv(kConnectionVariable);
+    if (value == nullptr || *value == '\0')
+        return options;
+    CLI::App parser;
+    AddConnectionOptions(parser, options);
+    try {
+        parser.parse(value, false);
+        options.Settle();
+    } catch (const CLI::ParseError& error) {
+        throw Failure(Exit::Usage, std::string(kConnectionVariable) + ": " + error.what(),
+                      "set it to connection options such as '--udp 10.10.10.10'");
+    }
+    return options;
+}
+
+} // namespace
+
 Session::Session(Clock& clock) : clock_(clock) {}
 
 Session::~Session() = default;
 
 std::unique_ptr<Session> Session::Open(const ConnectionOptions& options, const std::string& trace,
                                        const std::string& commandLine) {
-    std::unique_ptr<Session> session(new Session(ToolClock()));
+    ConnectionOptions fromEnvironment;
+    const ConnectionOptions& chosen = options.Any() ? options : FromEnvironment(fromEnvironment);
+    const bool simulated = chosen.sim || !chosen.simProfile.empty();
+    std::unique_ptr<Session> session(
+        new Session(simulated ? SimulationClock() : SystemClock::Instance()));
     ControllerProfile profile = ControllerProfile::Panel();
     profile.heartbeat = false;
     session->controller_ = std::make_unique<KTarvexController>(profile, &session->clock_);
@@ -178,23 +209,7 @@ std::unique_ptr<Session> Session::Open(const ConnectionOptions& options, const s
             return PacketTrace::Wrap(file, std::move(inner));
         });
     }
-    if (options.Any()) {
-        session->Connect(options);
-        return session;
-    }
-    // The variable's options, parsed as on the command line.
-    ConnectionOptions fromEnvironment;
-    if (const char* value = std::getenv(kConnectionVariable); value && *value) {
-        CLI::App parser;
-        AddConnectionOptions(parser, fromEnvironment);
-        try {
-            parser.parse(value, false);
-        } catch (const CLI::ParseError& error) {
-            throw Failure(Exit::Usage, std::string(kConnectionVariable) + ": " + error.what(),
-                          "set it to connection options such as '--udp 10.10.10.10'");
-        }
-    }
-    session->Connect(fromEnvironment);
+    session->Connect(chosen);
     return session;
 }
 
@@ -220,7 +235,7 @@ void Session::Connect(const ConnectionOptions& options) {
             throw Failure(Exit::Error, "the built-in simulated laser did not answer");
         return;
     }
-    if (options.ftdi && options.ftdi->count() > 0) {
+    if (options.ftdi) {
         std::optional<int> index;
         if (!options.ftdiIndex.empty())
             index = std::stoi(options.ftdiIndex);

@@ -29,20 +29,23 @@ struct ConnectionOptions {
     std::string baud;
     std::string udp;
     std::string bind;
-    CLI::Option* ftdi = nullptr; // --ftdi [INDEX], set by AddConnectionOptions
+    bool ftdi = false; // --ftdi given, with or without an index
     std::string ftdiIndex;
     bool sim = false;
     std::string simProfile;
+    CLI::Option* ftdiOption = nullptr; // until Settle
 
     bool Any() const;
+    // Takes from the parser what only it knows; call after parsing, before it goes away.
+    void Settle();
 };
 
 // --port, --baud, --udp, --bind, --ftdi, --sim and --sim-profile.
 void AddConnectionOptions(CLI::App& app, ConnectionOptions& options);
 
-// The clock the tool and the built-in simulated laser run on: real time, or faster as the
-// testing variable asks.
-tarvex::Clock& ToolClock();
+// The clock the built-in simulated laser, and the tool's waits for it, run on: real time, or
+// faster as the testing variable asks. A laser on a real link is always waited for in real time.
+tarvex::Clock& SimulationClock();
 
 // A connected laser: its controller, what it was reached through, and the rules for telling a
 // refusal from a fault from a lost link after an operation failed.

@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
+        context.connection.Settle();
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::CallForAllHelp& help) {
