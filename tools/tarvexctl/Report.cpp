@@ -87,6 +87,24 @@ constexpr Bit kStatusBits[] = {
     {status::kPointerOn, "pointer_on", "red pointer on", nullptr},
 };
 
+// The scan mode's name as the scan subcommands call it; the code itself for another.
+Json ScanModeName(std::uint8_t mode) {
+    switch (mode) {
+    case scan_mode::kSingleTune:
+        return "tune";
+    case scan_mode::kStepMeasure:
+        return "step-measure";
+    case scan_mode::kMultiSpectral:
+        return "multi-spectral";
+    case scan_mode::kSweep:
+        return "sweep";
+    case scan_mode::kAdvancedSweep:
+        return "advanced-sweep";
+    default:
+        return mode == 0 ? Json() : Json(mode);
+    }
+}
+
 Json FaultJson(std::uint16_t code) {
     return Json::Object().Set("code", code).Set("text", control::FaultText(code));
 }
@@ -237,7 +255,7 @@ Report StatusReport(const LaserCache& c, bool tuned) {
                     .Set("in_progress", scanning)
                     .Set("active", scanActive)
                     .Set("tuned", tuned)
-                    .Set("mode", c.scanMode)
+                    .Set("mode", ScanModeName(c.scanMode))
                     .Set("scan_number", progress.cur_scan_num)
                     .Set("percent", progress.scan_percent)
                     .Set("adjusting_temperature", flag(progress::kAdjustingTemperature))

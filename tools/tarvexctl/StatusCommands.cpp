@@ -136,8 +136,9 @@ void AddStatusCommands(CLI::App& app, CommandSet& set, Context& context) {
         "\"pcb_temperature_warning\", \"pointer_fitted\", \"pointer_on\"}, \"fault\": {\"code\", "
         "\"text\"}, \"light\": {\"emitting\", \"wavenumber_cm1\", \"wavelength_um\", \"qcl\"}, "
         "\"active_qcl\": {\"slot\", \"laser_mode\", \"pulse_rate_hz\", \"pulse_width_ns\", "
-        "\"current_ma\"} or null, \"scan\": {\"in_progress\", \"active\", \"tuned\", \"mode\", "
-        "\"scan_number\", \"percent\", \"adjusting_temperature\", \"adjusting_wavelength\", "
+        "\"current_ma\"} or null, \"scan\": {\"in_progress\", \"active\", \"tuned\", \"mode\" "
+        "(tune, sweep, step-measure, multi-spectral), \"scan_number\", \"percent\", "
+        "\"adjusting_temperature\", \"adjusting_wavelength\", "
         "\"safety_timer\"}, \"temperatures\": {\"case_1_c\", \"case_2_c\", \"pcb_c\"}, \"qcls\": "
         "[{\"slot\", \"temperature_c\", \"tec_current_ma\", \"tec_voltage_v\", \"current_ma\", "
         "\"active\"}]}. With --watch, one such document per line, one line per redraw.");
