@@ -1,9 +1,8 @@
 #include "codec/CommandNames.h"
 
+#include "SortedTable.h"
 #include "codec/KTarvexCommand.h"
 
-#include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace tarvex {
@@ -73,16 +72,12 @@ constexpr std::pair<std::uint16_t, const char*> kNames[] = {
     {1108, "InstalledSleds"},
     {1109, "QclIfTest"},
 };
-static_assert(std::is_sorted(std::begin(kNames), std::end(kNames),
-                             [](const auto& a, const auto& b) { return a.first < b.first; }));
+static_assert(SortedByKey(kNames));
 
 } // namespace
 
 const char* CommandName(std::uint16_t cmdID) {
-    const auto* found =
-        std::lower_bound(std::begin(kNames), std::end(kNames), cmdID,
-                         [](const auto& entry, std::uint16_t id) { return entry.first < id; });
-    return found != std::end(kNames) && found->first == cmdID ? found->second : nullptr;
+    return FindByKey(kNames, cmdID, static_cast<const char*>(nullptr));
 }
 
 const char* DispositionName(std::uint8_t disposition) {

@@ -1,7 +1,8 @@
 #include "control/FaultCodes.h"
 
+#include "SortedTable.h"
+
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace tarvex::control {
@@ -55,16 +56,12 @@ constexpr std::pair<std::uint16_t, const char*> kTexts[] = {
     {66, "Case Temp 2 Sensor Faulty Reading"},
     {67, "All Case Temps Have Faulty Readings"},
 };
-static_assert(std::is_sorted(std::begin(kTexts), std::end(kTexts),
-                             [](const auto& a, const auto& b) { return a.first < b.first; }));
+static_assert(SortedByKey(kTexts));
 
 } // namespace
 
 const char* FaultText(std::uint16_t code) {
-    const auto* found =
-        std::lower_bound(std::begin(kTexts), std::end(kTexts), code,
-                         [](const auto& entry, std::uint16_t c) { return entry.first < c; });
-    return found != std::end(kTexts) && found->first == code ? found->second : "Unknown fault code";
+    return FindByKey(kTexts, code, "Unknown fault code");
 }
 
 std::vector<std::uint16_t>

@@ -149,10 +149,8 @@ void AddControlCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "within the tuning range and armed",
                       [&context, tune] { Tune(context, *tune); });
     command->add_option("value", tune->value, "the wavelength or wavenumber")->required();
-    command->add_option("unit", tune->unit, "um or cm-1")->required()->check(WavelengthUnit());
-    command->add_option("--qcl", tune->qcl, "the QCL to tune (default: the laser chooses)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 4));
+    AddUnitArgument(*command, tune->unit);
+    AddQclOption(*command, tune->qcl, "the QCL to tune");
     command->add_flag("--wait", tune->wait,
                       "wait until the laser reports tuned, with a progress bar; Ctrl-C stops "
                       "the tune");

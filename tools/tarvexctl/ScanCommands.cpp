@@ -220,14 +220,12 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                             [&context, sweep] { Sweep(context, *sweep); });
     command->add_option("start", sweep->start)->required();
     command->add_option("stop", sweep->stop)->required();
-    command->add_option("unit", sweep->unit, "um or cm-1")->required()->check(WavelengthUnit());
+    AddUnitArgument(*command, sweep->unit);
     command->add_option("--speed", sweep->speed, "in the unit per second")
         ->required()
         ->check(CLI::PositiveNumber);
     command->add_flag("--bidirectional", sweep->bidirectional, "sweep back as well");
-    command->add_option("--qcl", sweep->qcl, "the QCL to sweep with (default: the laser chooses)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 4));
+    AddQclOption(*command, sweep->qcl, "the QCL to sweep with");
     AddScanOptions(*command, *sweep, false);
     command->footer(kScanFooter);
 
@@ -241,7 +239,7 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
     command->add_option("step", step->step, "the step size")
         ->required()
         ->check(CLI::PositiveNumber);
-    command->add_option("unit", step->unit, "um or cm-1")->required()->check(WavelengthUnit());
+    AddUnitArgument(*command, step->unit);
     AddScanOptions(*command, *step, true);
     command->footer(kScanFooter);
 
@@ -250,7 +248,7 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "Visit up to 20 wavelengths in turn, each for its dwell time; TECs at "
                       "temperature, each within the tuning range and armed",
                       [&context, multi] { MultiSpectral(context, *multi); });
-    command->add_option("unit", multi->unit, "um or cm-1")->required()->check(WavelengthUnit());
+    AddUnitArgument(*command, multi->unit);
     command->add_option("elements", multi->elements, "WW[:DWELL_MS[:OFF_MS]], e.g. 1650:200:50")
         ->type_name("ELEMENT");
     command

@@ -35,4 +35,14 @@ const char* UnitName(std::uint8_t code) {
     return code == tarvex::units::kWavenumber ? "cm-1" : "um";
 }
 
+void AddUnitArgument(CLI::App& command, std::string& unit) {
+    command.add_option("unit", unit, "um or cm-1")->required()->check(WavelengthUnit());
+}
+
+void AddQclOption(CLI::App& command, unsigned& qcl, const std::string& description) {
+    command.add_option("--qcl", qcl, description + " (default: the laser chooses)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 4));
+}
+
 } // namespace tarvexctl

@@ -15,4 +15,9 @@ std::uint8_t UnitCode(const std::string& name);
 // "um" or "cm-1".
 const char* UnitName(std::uint8_t code);
 
+// The required positional unit of a command, and its optional --qcl N (1 to 4; 0 when left out:
+// the laser chooses).
+void AddUnitArgument(CLI::App& command, std::string& unit);
+void AddQclOption(CLI::App& command, unsigned& qcl, const std::string& description);
+
 } // namespace tarvexctl
