@@ -63,6 +63,16 @@ def test_a_session_arms_tunes_emits_and_scans(pty_laser, tmp_path):
     run = pty_laser.ctl("multi-spectral", "cm-1", *too_many)
     assert run.status == 4 and "at most 20 elements" in run.err
 
+    run = pty_laser.ctl("step-measure", "1700", "1800", "10", "cm-1", "--no-wait")
+    assert run.status == 0, run
+    for command, done in [("pause", "paused"), ("resume", "resumed"), ("trigger", "triggered"),
+                          ("stop", "stopped")]:
+        run = pty_laser.ctl("--json", command)
+        assert run.status == 0 and run.json() == {"scan": done}, run
+
+    assert pty_laser.ctl("disarm").out == "Disarmed.\n"
+    assert not status(pty_laser)["status"]["armed"]
+
 
 def test_interlock_faults_and_their_clearing(pty_laser):
     pty_laser.control("interlock open")
@@ -92,6 +102,7 @@ def test_favorites_and_the_configuration_keep_on_the_laser(pty_laser, tmp_path):
     assert pty_laser.ctl("favorites", "recall", "Lab B").status == 3
     assert pty_laser.ctl("favorites", "erase", "Default").status == 4
     assert pty_laser.ctl("favorites", "erase", "Lab A").status == 0
+    assert pty_laser.ctl("favorites", "regenerate").status == 0
 
     exported = tmp_path / "laser.tcfg"
     run = pty_laser.ctl("config", "export", exported)

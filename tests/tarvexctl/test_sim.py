@@ -21,6 +21,12 @@ def test_info_reports_identity_firmware_and_every_qcls_range():
     assert text.status == 0 and "Tuning range  950.0 to 2381.0 cm-1" in text.out
 
 
+def test_ports_lists_what_this_computer_has():
+    run = ctl("--json", "ports")
+    assert run.status == 0, run
+    assert set(run.json()) == {"serial_ports", "adapters"}
+
+
 def test_status_in_words_and_as_json_frames():
     run = ctl("--sim", "status")
     assert run.status == 0, run

@@ -114,13 +114,13 @@ void AddFavoriteCommands(CLI::App& app, CommandSet& set, Context& context) {
     auto name = std::make_shared<std::string>();
     command = set.Add(*favorites, "recall", "Restore every favorite of that exact name",
                       [&context, name] { Recall(context, *name); });
-    command->add_option("name", *name)->required();
+    command->add_option("name", *name, "the favorite's name, letter case as listed")->required();
     command->footer("JSON: {\"recalled\": NAME}");
 
     command = set.Add(*favorites, "erase",
                       "Erase every favorite of that exact name (never the default one)",
                       [&context, name] { Erase(context, *name); });
-    command->add_option("name", *name)->required();
+    command->add_option("name", *name, "the favorite's name, letter case as listed")->required();
     command->footer("JSON: {\"erased\": NAME}");
 
     set.Add(*favorites, "regenerate", "Have the laser make its default favorite anew",

@@ -148,13 +148,15 @@ void AddMaintenanceCommands(CLI::App& app, CommandSet& set, Context& context) {
                             "Save the laser's configuration to FILE (the laser disarmed); an "
                             "existing FILE is replaced only once the new one is complete",
                             [&context, file] { Export(context, *file); });
-    command->add_option("file", *file)->required()->type_name("FILE");
+    command->add_option("file", *file, "the .tcfg file to write")->required()->type_name("FILE");
     command->footer("JSON: {\"exported\": FILE, \"bytes\"}");
     command = set.Add(*config, "import",
                       "Write FILE's configuration into the laser it was exported from (the laser "
                       "disarmed); then power-cycle the laser",
                       [&context, file] { Import(context, *file); });
-    command->add_option("file", *file)->required()->type_name("FILE");
+    command->add_option("file", *file, "the .tcfg file exported from this laser")
+        ->required()
+        ->type_name("FILE");
     command->footer("JSON: {\"imported\": FILE, \"power_cycle\": true}");
 
     CLI::App* firmware = set.Add(app, "firmware", "The laser's firmware");
@@ -163,7 +165,7 @@ void AddMaintenanceCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "Update the controller's or the motion board's firmware from a .ufp file "
                       "(its name says which); then power-cycle the laser",
                       [&context, file] { UpdateFirmware(context, *file); });
-    command->add_option("file", *file)->required()->type_name("FILE");
+    command->add_option("file", *file, "the .ufp update file")->required()->type_name("FILE");
     command->footer("Interrupts wait for the update to end. JSON: {\"updated\": FILE, "
                     "\"records\", \"power_cycle\": true}");
 }

@@ -218,8 +218,8 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                             "Sweep from START to STOP at a speed; TECs at temperature, both ends "
                             "within the tuning range and armed",
                             [&context, sweep] { Sweep(context, *sweep); });
-    command->add_option("start", sweep->start)->required();
-    command->add_option("stop", sweep->stop)->required();
+    command->add_option("start", sweep->start, "where the sweep starts")->required();
+    command->add_option("stop", sweep->stop, "where it ends")->required();
     AddUnitArgument(*command, sweep->unit);
     command->add_option("--speed", sweep->speed, "in the unit per second")
         ->required()
@@ -234,8 +234,8 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "Step from START to STOP, dwelling at each step; TECs at temperature, both "
                       "ends within the tuning range and armed",
                       [&context, step] { StepMeasure(context, *step); });
-    command->add_option("start", step->start)->required();
-    command->add_option("stop", step->stop)->required();
+    command->add_option("start", step->start, "the first step")->required();
+    command->add_option("stop", step->stop, "the last step")->required();
     command->add_option("step", step->step, "the step size")
         ->required()
         ->check(CLI::PositiveNumber);
