@@ -35,15 +35,15 @@ def ctl(*args, env=None, timeout=60):
                               env=environment, timeout=timeout))
 
 
-class PtyLaser:
-    """tarvex-sim on a pseudo-terminal, controlled through its standard input."""
+class SimLaser:
+    """tarvex-sim on a pseudo-terminal (or a UDP port), controlled through its standard input."""
 
-    def __init__(self):
-        self.process = subprocess.Popen([TARVEX_SIM, "--pty"], stdin=subprocess.PIPE,
+    def __init__(self, *args):
+        self.process = subprocess.Popen([TARVEX_SIM, *args], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
         line = self.process.stdout.readline()
-        assert line.startswith("pty: "), line
-        self.path = line.split()[1]
+        kind, self.path = line.split()
+        assert kind in ("pty:", "udp:"), line
 
     def control(self, line):
         self.process.stdin.write(line + "\n")
@@ -59,6 +59,15 @@ class PtyLaser:
 
 @pytest.fixture
 def pty_laser():
-    laser = PtyLaser()
+    laser = SimLaser("--pty")
+    yield laser
+    laser.close()
+
+
+@pytest.fixture
+def udp_laser():
+    # A port of the system's choosing, on a loopback address of its own: the host binds the same
+    # port number on 127.0.0.1.
+    laser = SimLaser("--udp", "127.0.0.2:0")
     yield laser
     laser.close()

@@ -1,5 +1,5 @@
-"""tarvexctl against tarvex-sim on a pseudo-terminal, the laser keeping its state from one run
-to the next as a real one does (in real time: these tests take a few seconds)."""
+"""tarvexctl against tarvex-sim on a pseudo-terminal or UDP, the laser keeping its state from
+one run to the next as a real one does (in real time: these tests take a few seconds)."""
 import json
 import re
 import signal
@@ -94,10 +94,12 @@ def test_interlock_faults_and_their_clearing(pty_laser):
 
 def test_favorites_and_the_configuration_keep_on_the_laser(pty_laser, tmp_path):
     assert pty_laser.ctl("favorites", "save", "Lab A").status == 0
+    assert pty_laser.ctl("favorites", "save", 'Say "\\n"').status == 0
     run = pty_laser.ctl("favorites", "save", "LAB A")
     assert run.status == 4 and "--overwrite" in run.err
     listed = pty_laser.ctl("--json", "favorites", "list").json()["favorites"]
-    assert [(f["slot"], f["name"]) for f in listed] == [(0, "Default"), (1, "Lab A")]
+    assert [(f["slot"], f["name"]) for f in listed] == [(0, "Default"), (1, "Lab A"),
+                                                        (2, 'Say "\\n"')]
     assert pty_laser.ctl("favorites", "recall", "Lab A").status == 0
     assert pty_laser.ctl("favorites", "recall", "Lab B").status == 3
     assert pty_laser.ctl("favorites", "erase", "Default").status == 4
@@ -119,3 +121,16 @@ def test_a_laser_that_falls_silent_is_a_lost_link(pty_laser):
     out, err = watch.communicate(timeout=30)
     assert watch.returncode == 6, err
     assert err.startswith("tarvexctl: the laser stopped answering")
+
+
+def test_over_udp_the_laser_answers_but_takes_no_firmware_update(udp_laser, tmp_path):
+    address, port = udp_laser.path.split(":")
+    link = ["--udp", udp_laser.path, "--bind", "127.0.0.1"]
+    run = ctl(*link, "--json", "info")
+    assert run.status == 0, run
+    assert run.json()["link"] == {"kind": "udp", "address": address, "port": int(port)}
+
+    image = tmp_path / "Tarvex_PROM_prod_1.9.ufp"
+    image.write_bytes(b"00" * 16 + b"\r\n")
+    run = ctl(*link, "firmware", "update", image)
+    assert run.status == 4 and "cannot go over UDP" in run.err, run
