@@ -25,6 +25,9 @@ struct ControllerProfile {
     // A command the profile does not carry answers false without an exchange.
     bool panelCommands = true;
     bool sdkCommands = false;
+    // Keep the cached picture fresh on a thread of its own once the panel's Initialize has
+    // connected. A front end that reads what it needs when it needs it goes without.
+    bool heartbeat = true;
 
     static constexpr ControllerProfile Panel() { return {}; }
     static constexpr ControllerProfile Sdk() {
@@ -35,7 +38,8 @@ struct ControllerProfile {
                 .diagnosticLoopsHoldLock = false,
                 .refreshTrace = false,
                 .panelCommands = false,
-                .sdkCommands = true};
+                .sdkCommands = true,
+                .heartbeat = false};
     }
 };
 

@@ -22,7 +22,14 @@ KTarvexController::~KTarvexController() {
 
 void KTarvexController::AttachTransport(std::unique_ptr<KWinTransport> transport) {
     std::lock_guard lock(transactionMutex_);
+    if (transport && transportWrapper_)
+        transport = transportWrapper_(std::move(transport));
     transport_ = std::move(transport);
+}
+
+void KTarvexController::SetTransportWrapper(TransportWrapper wrapper) {
+    std::lock_guard lock(transactionMutex_);
+    transportWrapper_ = std::move(wrapper);
 }
 
 void KTarvexController::CloseTransport() {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +81,11 @@ public:
     bool Initialize();
     // The SDK's connection: takes the transport, probes and refreshes; no heartbeat.
     bool Initialize(std::unique_ptr<KWinTransport> transport);
+    // The SDK's search over the laser's USB adapters: every adapter of the device list at
+    // 921600 baud, then every one again at 115200, the list taken afresh before each pass; the
+    // first that answers the probe stays (Initialize with its transport). `onlyIndex` limits
+    // the search to the adapter at that index of the list.
+    bool InitializeUsbAdapter(std::optional<int> onlyIndex = std::nullopt);
     bool IsConnected() const { return connected_.load(); }
     void SetConnected(bool connected) { connected_.store(connected); }
     // The port and baud rate of the panel's last successful serial search.
@@ -88,6 +94,11 @@ public:
 
     // Hands the controller a transport (replacing and destroying any previous one).
     void AttachTransport(std::unique_ptr<KWinTransport> transport);
+    // Wraps every transport the controller takes from now on, whichever search or caller hands
+    // it over (a packet trace wraps them so); empty: none.
+    using TransportWrapper =
+        std::function<std::unique_ptr<KWinTransport>(std::unique_ptr<KWinTransport>)>;
+    void SetTransportWrapper(TransportWrapper wrapper);
     void CloseTransport();
     bool HasTransport() const;
 
@@ -341,8 +352,11 @@ public:
     bool ReadWriteEEPROMData(bool write, std::uint8_t slot);
     bool ReadWriteSysConfig(bool write);
     bool ReadAllEEPROMData();
-    bool exportConfig(const std::filesystem::path& fileName);
-    bool importConfig(const std::filesystem::path& fileName);
+    // Progress of an export or import for a front end's display: `done` of `total` records
+    // transferred, reported after each.
+    using TransferProgress = std::function<void(std::size_t done, std::size_t total)>;
+    bool exportConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
+    bool importConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
 
     // =========================================================================================
     // Firmware update (commands/KTarvexControllerFirmware.cpp)
@@ -535,6 +549,7 @@ private:
 
     mutable TransactionLock transactionMutex_{[this] { DeliverLinkLost(); }};
     std::unique_ptr<KWinTransport> transport_;
+    TransportWrapper transportWrapper_;
     std::atomic<int> transportType_{kTransportSerial};
     std::atomic<std::uint8_t> consecutiveFailures_{0};
     bool heartbeatTimeouts_ = false; // the heartbeat's read time-out is set; transaction lock

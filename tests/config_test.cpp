@@ -24,8 +24,14 @@ using EepromRecord = std::array<std::uint8_t, kEepromPayloadSize>;
 
 struct ConfigRig : SimRig {
     explicit ConfigRig(std::uint8_t qcls = 4) { SetInstalledQcls(qcls); }
-    bool Export() { return controller->exportConfig(file); }
-    bool Import() { return controller->importConfig(file); }
+    bool Export() { return controller->exportConfig(file, Record()); }
+    bool Import() { return controller->importConfig(file, Record()); }
+    KTarvexController::TransferProgress Record() {
+        progress.clear();
+        return [this](std::size_t done, std::size_t total) {
+            progress.push_back(std::to_string(done) + "/" + std::to_string(total));
+        };
+    }
     sim::ConfigSimState LaserConfig() { return State().config; }
     std::size_t ConfigWrites() {
         const auto config = LaserConfig();
@@ -37,6 +43,7 @@ struct ConfigRig : SimRig {
 
     TempDir dir;
     std::filesystem::path file = dir / "laser.tcfg";
+    std::vector<std::string> progress;
 };
 
 // The image the host keeps for a record the laser holds: host order, the zero field cleared.
@@ -133,6 +140,7 @@ TEST(ConfigExport, ATwoQclFileHoldsTwoSlotsAndItsImportLeavesTheOthersAlone) {
     // A file made before two modules were fitted must not wipe their calibration.
     ConfigRig rig(2);
     ASSERT_TRUE(rig.Export());
+    EXPECT_EQ(rig.progress, (std::vector<std::string>{"1/3", "2/3", "3/3"}));
     const auto file = ReadBytes(rig.file);
     EXPECT_EQ(std::vector(file.begin() + 2, file.begin() + 6),
               (std::vector<std::uint8_t>{1, 1, 0, 0}));
@@ -145,6 +153,9 @@ TEST(ConfigExport, ATwoQclFileHoldsTwoSlotsAndItsImportLeavesTheOthersAlone) {
     const auto before = rig.LaserConfig();
     TraceCapture trace;
     ASSERT_TRUE(rig.Import());
+    // Read and written: SysConfig and the four slots, two of them left as they are.
+    EXPECT_EQ(rig.progress.size(), 10u);
+    EXPECT_EQ(rig.progress.back(), "10/10");
     const auto after = rig.LaserConfig();
     EXPECT_EQ(after.sysConfigWrites, 1u);
     EXPECT_EQ(after.eepromWrites, (std::array<std::size_t, 4>{1, 1, 0, 0}));

@@ -162,6 +162,23 @@ TEST(Initialize, ForgetsThePreviousConnectionsActiveAndTunedQcl) {
     EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
 }
 
+TEST(Initialize, StartsTheHeartbeatOnlyWhenTheProfileKeepsOne) {
+    SearchRig rig;
+    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+    ASSERT_TRUE(rig.controller.Initialize());
+    EXPECT_TRUE(rig.controller.HeartbeatRunning());
+    rig.controller.StopHeartbeat();
+
+    ControllerProfile profile = ControllerProfile::Panel();
+    profile.heartbeat = false;
+    KTarvexController quiet(profile, &rig.clock);
+    auto ports = std::make_unique<sim::SimPortProvider>(rig.clock);
+    ports->AddPort("/dev/ttyUSB0", rig.link);
+    quiet.SetPortProvider(std::move(ports));
+    ASSERT_TRUE(quiet.Initialize());
+    EXPECT_FALSE(quiet.HeartbeatRunning());
+}
+
 TEST(UdpConnection, ProbesTheLaserOnceWithThreeAttempts) {
     SearchRig rig;
     rig.UseUdp();

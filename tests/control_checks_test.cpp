@@ -1,6 +1,7 @@
 // The rules every front end applies before it changes the laser, on the controller against the
 // simulated laser: the order of the checks and what each reads, the tuning range across units,
 // the QCL drive limits in their stored units, and the multi-spectral list.
+#include "control/Favorites.h"
 #include "control/MultiSpectralList.h"
 #include "control/Preconditions.h"
 #include "control/QclDrive.h"
@@ -186,4 +187,64 @@ TEST_F(ControlChecks, MultiSpectralListCountsAndUnits) {
     EXPECT_EQ(checks.ForMultiSpectral(list), Refusal::None);
     list.Announce(1);
     EXPECT_EQ(checks.ForMultiSpectral(list), Refusal::ListIncomplete);
+}
+
+TEST_F(ControlChecks, ConfigTransferWaitsForTheLaserToBeDisarmed) {
+    laser.SetStatusMask(kReady);
+    EXPECT_EQ(Checks().ForConfigTransfer(), Refusal::LaserArmed);
+    laser.SetStatusMask(kReady & ~status::kArmed);
+    EXPECT_EQ(Checks().ForConfigTransfer(), Refusal::None);
+    InjectNext(sim::Fault::Silent);
+    EXPECT_EQ(Checks().ForConfigTransfer(), Refusal::ReadFailed);
+}
+
+// --- Favorites ------------------------------------------------------------------------------
+
+namespace {
+
+class FavoriteRules : public testing::Test, protected test::SimRig {
+protected:
+    FavoriteRules() : SimRig(ControllerProfile::Panel()) {}
+    std::vector<std::string> Names() {
+        std::vector<Favorite> favorites;
+        EXPECT_TRUE(ReadFavorites(*controller, favorites));
+        std::vector<std::string> names;
+        for (const auto& favorite : favorites)
+            names.push_back(std::to_string(favorite.slot) + ":" + favorite.name);
+        return names;
+    }
+    SaveResult Save(const std::string& name, bool overwrite = false) {
+        return SaveFavorite(*controller, name, overwrite, slot);
+    }
+    std::uint8_t slot = 0;
+};
+
+} // namespace
+
+TEST_F(FavoriteRules, ANameInUseIsOverwrittenOnlyOnRequestAndNeverTheDefault) {
+    EXPECT_EQ(Save("Lab A"), SaveResult::Saved);
+    EXPECT_EQ(slot, 1);
+    // Letter case alone does not make another name.
+    EXPECT_EQ(Save("lab a"), SaveResult::NameInUse);
+    slot = 0;
+    EXPECT_EQ(Save("lab a", true), SaveResult::Saved);
+    EXPECT_EQ(slot, 1);
+    EXPECT_EQ(Save("default", true), SaveResult::DefaultFavorite);
+    EXPECT_EQ(Save(""), SaveResult::EmptyName);
+    EXPECT_THAT(Names(), ElementsAre("0:Default", "1:lab a"));
+
+    for (int n = 2; n < 9; ++n)
+        EXPECT_EQ(Save("F" + std::to_string(n)), SaveResult::Saved);
+    const auto saves = laser.Executed(SavedStateRecord::kSaveCmd);
+    EXPECT_EQ(Save("One too many"), SaveResult::NoFreeEntry);
+    EXPECT_EQ(laser.Executed(SavedStateRecord::kSaveCmd), saves);
+}
+
+TEST_F(FavoriteRules, EraseTakesTheNamedFavoritesButNeverTheDefault) {
+    ASSERT_EQ(Save("Lab A"), SaveResult::Saved);
+    ASSERT_EQ(Save("Lab B"), SaveResult::Saved);
+    EXPECT_EQ(EraseFavorite(*controller, "lab a"), EraseResult::NotFound); // exact names only
+    EXPECT_EQ(EraseFavorite(*controller, "Default"), EraseResult::DefaultFavorite);
+    EXPECT_EQ(EraseFavorite(*controller, "Lab A"), EraseResult::Erased);
+    EXPECT_THAT(Names(), ElementsAre("0:Default", "2:Lab B"));
 }

@@ -286,3 +286,20 @@ TEST_F(UsbFtdiExchange, MakeTransportDropsADeviceThatDoesNotOpen) {
     EXPECT_NE(MakeTransport(921600, 1, true), nullptr);
     EXPECT_FALSE(backend.State(1).open); // the transport closed it when destroyed
 }
+
+TEST_F(UsbFtdiExchange, TheAdapterSearchTriesBothRatesAndCanBeHeldToOneAdapter) {
+    auto laserAt115200 = Device();
+    laserAt115200.link = &link;
+    laserAt115200.onlyAtBaud = 115200;
+    backend.AddDevice(Device()); // silent
+    backend.AddDevice(laserAt115200);
+
+    ASSERT_TRUE(controller.InitializeUsbAdapter());
+    EXPECT_EQ(controller.ConnectedBaud(), 115200u);
+    EXPECT_TRUE(backend.State(1).open);
+
+    // Held to the silent adapter, or to one past the list, the search finds nobody.
+    EXPECT_FALSE(controller.InitializeUsbAdapter(0));
+    EXPECT_FALSE(controller.InitializeUsbAdapter(2));
+    EXPECT_TRUE(controller.InitializeUsbAdapter(1));
+}

@@ -34,6 +34,22 @@ private:
     KTarvexController& controller_;
 };
 
+// Counts the records of an export or import as they go.
+class RecordCount {
+public:
+    RecordCount(const KTarvexController::TransferProgress& progress, std::size_t total)
+        : progress_(progress), total_(total) {}
+    void Add() {
+        if (progress_)
+            progress_(++done_, total_);
+    }
+
+private:
+    const KTarvexController::TransferProgress& progress_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+};
+
 bool SameIdentity(const SysConfigImage& a, const SysConfigImage& b) {
     const auto begin = static_cast<std::ptrdiff_t>(kSysConfigModelOffset);
     const auto end = static_cast<std::ptrdiff_t>(kSysConfigSerialOffset + kSysConfigTextLength);
@@ -102,7 +118,8 @@ bool KTarvexController::ReadAllEEPROMData() {
     return true;
 }
 
-bool KTarvexController::exportConfig(const std::filesystem::path& fileName) {
+bool KTarvexController::exportConfig(const std::filesystem::path& fileName,
+                                     const TransferProgress& progress) {
     Trace("KTarvexController::exportConfig");
     std::lock_guard lock(transactionMutex_);
     HeartbeatPause pause(*this);
@@ -114,9 +131,20 @@ bool KTarvexController::exportConfig(const std::filesystem::path& fileName) {
         return false;
     }
     const bool cachesOnly = GetOperatingMode() == operating_mode::kCachesOnly;
-    if (!cachesOnly && !(ReadAllEEPROMData() && ReadWriteSysConfig(false))) {
-        Trace("Read EEPROM data or SysConfig Failed!");
-        return false;
+    if (!cachesOnly) {
+        // ReadAllEEPROMData, a slot at a time for the progress display.
+        const std::size_t installed = InstalledQcls();
+        RecordCount records(progress, installed + 1);
+        bool read = true;
+        for (std::size_t j = 0; j < installed && read; ++j) {
+            read = ReadWriteEEPROMData(false, static_cast<std::uint8_t>(j + 1));
+            records.Add();
+        }
+        if (!read || !ReadWriteSysConfig(false)) {
+            Trace("Read EEPROM data or SysConfig Failed!");
+            return false;
+        }
+        records.Add();
     }
 
     const LaserCache cache = Snapshot();
@@ -138,7 +166,8 @@ bool KTarvexController::exportConfig(const std::filesystem::path& fileName) {
     return true;
 }
 
-bool KTarvexController::importConfig(const std::filesystem::path& fileName) {
+bool KTarvexController::importConfig(const std::filesystem::path& fileName,
+                                     const TransferProgress& progress) {
     Trace("KTarvexController::importConfig");
     std::lock_guard lock(transactionMutex_);
     HeartbeatPause pause(*this);
@@ -149,8 +178,12 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName) {
         return false;
     }
     const bool cachesOnly = GetOperatingMode() == operating_mode::kCachesOnly;
+    // The laser's records are read and then written: SysConfig and one EEPROM image per QCL.
+    RecordCount records(progress, cachesOnly ? 0 : 2 * (InstalledQcls() + 1));
     if (!cachesOnly) {
         ReadAllEEPROMData();
+        for (std::size_t j = 0; j < InstalledQcls(); ++j)
+            records.Add();
         // Without the laser's own identity the file cannot be matched to it: a stale cache
         // could belong to another laser.
         if (!ReadWriteSysConfig(false)) {
@@ -163,6 +196,7 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName) {
             Trace("Error - Model number or serial number mismatched");
             return false;
         }
+        records.Add();
     }
 
     // A slot the file does not hold keeps what the laser has: writing zeros there would wipe
@@ -181,15 +215,16 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName) {
         return true;
 
     bool result = ReadWriteSysConfig(true);
+    records.Add();
     const std::size_t installed = InstalledQcls();
     for (std::size_t j = 0; j < installed; ++j) {
         if (!config.eepromValid[j]) {
             Trace("Slot %u not in the configuration file; its EEPROM is left as it is",
                   static_cast<unsigned>(j + 1));
-            continue;
-        }
-        if (!ReadWriteEEPROMData(true, static_cast<std::uint8_t>(j + 1)))
+        } else if (!ReadWriteEEPROMData(true, static_cast<std::uint8_t>(j + 1))) {
             result = false;
+        }
+        records.Add();
     }
     if (!result)
         Trace("Error - writing sysconfig or eeprom data.");

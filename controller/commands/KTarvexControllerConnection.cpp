@@ -1,6 +1,10 @@
 #include "KTarvexController.h"
 
 #include "Trace.h"
+#include "transport/KWinUsbFtdi.h"
+#include "transport/MakeTransport.h"
+
+#include <algorithm>
 
 namespace tarvex {
 
@@ -10,6 +14,7 @@ namespace {
 // rate older controllers run at.
 constexpr std::uint32_t kFirstPassBaud = 921600;
 constexpr std::uint32_t kSecondPassBaud = 115200;
+constexpr std::uint32_t kSearchBauds[] = {kFirstPassBaud, kSecondPassBaud};
 
 } // namespace
 
@@ -152,7 +157,8 @@ bool KTarvexController::Initialize() {
         return false;
     }
     refresh();
-    StartHeartbeat();
+    if (profile_.heartbeat)
+        StartHeartbeat();
     return true;
 }
 
@@ -164,6 +170,23 @@ bool KTarvexController::Initialize(std::unique_ptr<KWinTransport> transport) {
     if (connected)
         refresh();
     return connected;
+}
+
+bool KTarvexController::InitializeUsbAdapter(std::optional<int> onlyIndex) {
+    for (const std::uint32_t baud : kSearchBauds) {
+        KWinUsbFtdi::RefreshDeviceList();
+        const int count = KWinUsbFtdi::GetDeviceCount();
+        const int first = onlyIndex.value_or(0);
+        const int end = onlyIndex ? std::min(*onlyIndex + 1, count) : count;
+        for (int index = first; index < end; ++index) {
+            auto transport = MakeTransport(baud, index, true);
+            if (transport && Initialize(std::move(transport))) {
+                connectedBaud_.store(baud);
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace tarvex

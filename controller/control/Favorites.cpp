@@ -1,6 +1,19 @@
 #include "control/Favorites.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tarvex::control {
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+} // namespace
 
 bool ReadFavorites(KTarvexController& controller, std::vector<Favorite>& favorites) {
     if (!controller.ReadSysNumSavedStates())
@@ -36,6 +49,51 @@ RecallResult RecallFavorite(KTarvexController& controller, std::string_view name
     if (!found)
         return RecallResult::NotFound;
     return restored ? RecallResult::Recalled : RecallResult::RestoreFailed;
+}
+
+SaveResult SaveFavorite(KTarvexController& controller, std::string_view name, bool overwrite,
+                        std::uint8_t& slot) {
+    if (name.empty())
+        return SaveResult::EmptyName;
+    std::vector<Favorite> favorites;
+    if (!ReadFavorites(controller, favorites))
+        return SaveResult::ReadFailed;
+    const auto existing = std::find_if(favorites.begin(), favorites.end(), [&](const Favorite& f) {
+        return SameIgnoringCase(f.name, name);
+    });
+    if (existing != favorites.end()) {
+        if (!overwrite)
+            return SaveResult::NameInUse;
+        if (existing->slot == kDefaultFavoriteSlot)
+            return SaveResult::DefaultFavorite;
+        slot = existing->slot;
+        return controller.ExecSysSaveState(slot, std::string(name)) ? SaveResult::Saved
+                                                                    : SaveResult::SaveFailed;
+    }
+    const bool full = controller.ReadCache([](const LaserCache& c) {
+        return std::find(c.savedStates.inUse.begin(), c.savedStates.inUse.end(), 0) ==
+               c.savedStates.inUse.end();
+    });
+    if (full)
+        return SaveResult::NoFreeEntry;
+    return controller.CreateSavedState(std::string(name), slot) ? SaveResult::Saved
+                                                                : SaveResult::SaveFailed;
+}
+
+EraseResult EraseFavorite(KTarvexController& controller, std::string_view name) {
+    std::vector<Favorite> favorites;
+    if (!ReadFavorites(controller, favorites))
+        return EraseResult::ReadFailed;
+    std::erase_if(favorites, [&](const Favorite& f) { return f.name != name; });
+    if (favorites.empty())
+        return EraseResult::NotFound;
+    if (std::any_of(favorites.begin(), favorites.end(),
+                    [](const Favorite& f) { return f.slot == kDefaultFavoriteSlot; }))
+        return EraseResult::DefaultFavorite;
+    bool erased = true;
+    for (const Favorite& favorite : favorites)
+        erased = controller.EraseSavedState(favorite.slot) && erased;
+    return erased ? EraseResult::Erased : EraseResult::EraseFailed;
 }
 
 } // namespace tarvex::control

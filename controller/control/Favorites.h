@@ -26,4 +26,37 @@ enum class RecallResult : std::uint8_t { Recalled, NotFound, ReadFailed, Restore
 // RestoreFailed when any restore failed.
 RecallResult RecallFavorite(KTarvexController& controller, std::string_view name);
 
+// The favorite in slot 0 is the laser's own default: recalled like any other, but never
+// overwritten or erased from the host.
+inline constexpr std::uint8_t kDefaultFavoriteSlot = 0;
+
+enum class SaveResult : std::uint8_t {
+    Saved,
+    EmptyName,
+    NameInUse,   // a favorite of that name exists, letter case ignored, and may not be overwritten
+    NoFreeEntry, // the laser holds as many favorites as it can
+    DefaultFavorite,
+    ReadFailed,
+    SaveFailed,
+};
+
+// Saves the laser's present state as the favorite `name`. A new name takes the first free
+// entry. A name already in use (letter case ignored, so that two favorites never differ by case
+// alone) is refused, unless `overwrite` is set: then that favorite's slot takes the state and
+// the name as now given. `slot` tells where it went.
+SaveResult SaveFavorite(KTarvexController& controller, std::string_view name, bool overwrite,
+                        std::uint8_t& slot);
+
+enum class EraseResult : std::uint8_t {
+    Erased,
+    NotFound,
+    DefaultFavorite,
+    ReadFailed,
+    EraseFailed
+};
+
+// Erases every favorite named exactly `name`; refused without erasing any when one of them is
+// the default favorite. EraseFailed when any erase failed.
+EraseResult EraseFavorite(KTarvexController& controller, std::string_view name);
+
 } // namespace tarvex::control

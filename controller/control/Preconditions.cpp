@@ -149,4 +149,10 @@ Refusal Preconditions::ForRunControl() {
     return Bit(status::kScanInProgress) ? Refusal::None : Refusal::NoScanInProgress;
 }
 
+Refusal Preconditions::ForConfigTransfer() {
+    if (!ReadStatus())
+        return Refusal::ReadFailed;
+    return Bit(status::kArmed) ? Refusal::LaserArmed : Refusal::None;
+}
+
 } // namespace tarvex::control

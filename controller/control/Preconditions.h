@@ -69,6 +69,8 @@ public:
     Refusal ForEmissionOff();
     // Stop, pause, resume and manual step of a running scan.
     Refusal ForRunControl();
+    // Configuration export and import: not while the laser is armed.
+    Refusal ForConfigTransfer();
 
 private:
     void Note(Step step) const {

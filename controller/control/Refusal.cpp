@@ -26,6 +26,8 @@ const char* Reason(Refusal refusal) {
         return "emission is not on";
     case Refusal::NoScanInProgress:
         return "no scan is in progress";
+    case Refusal::LaserArmed:
+        return "the laser is armed";
     case Refusal::UnknownWavelengthUnit:
         return "unknown wavelength unit (1 microns, 2 cm-1)";
     case Refusal::WavelengthOutOfRange:

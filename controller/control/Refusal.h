@@ -23,6 +23,7 @@ enum class Refusal : std::uint8_t {
     EmissionAlreadyOn,
     EmissionNotOn,
     NoScanInProgress,
+    LaserArmed, // what must not happen while the laser is armed
 
     // The caller's arguments.
     UnknownWavelengthUnit,

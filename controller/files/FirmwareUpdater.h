@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/FirmwareUpdateFile.h"
+#include "transport/KWinTransport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +58,10 @@ public:
     static constexpr int kMotionBoardAttempts = 3;
 
     explicit FirmwareUpdater(KTarvexController& controller, ProgressCallback progress = {});
+
+    // Whether a link of `transportType` carries an update: the controller board's image goes as
+    // raw frames on a byte stream, which the datagram link does not carry.
+    static bool LinkCarriesUpdates(int transportType) { return transportType != kTransportUdp; }
 
     void SetReadyTimeoutMs(std::uint32_t ms) { readyTimeoutMs_ = ms; }
 

@@ -1,13 +1,9 @@
 #include "Connection.h"
 
 #include "ExtraDevice.h"
-#include "transport/KWinUsbFtdi.h"
-#include "transport/MakeTransport.h"
 
 namespace tarvex::sdk {
 namespace {
-
-constexpr std::uint32_t kSearchBauds[] = {921600, 115200};
 
 // Puts a backend in place for the search and the one before back afterwards. A transport opened
 // meanwhile keeps using the backend it was opened through.
@@ -35,16 +31,7 @@ bool ConnectToLaser(Library& library) {
     controller.CloseTransport();
     ExtraDevice* extra = library.DeviceFromEnvironment();
     BackendForSearch search(extra ? &extra->Backend() : nullptr);
-    for (const std::uint32_t baud : kSearchBauds) {
-        KWinUsbFtdi::RefreshDeviceList();
-        const int count = KWinUsbFtdi::GetDeviceCount();
-        for (int index = 0; index < count; ++index) {
-            auto transport = MakeTransport(baud, index, true);
-            if (transport && controller.Initialize(std::move(transport)))
-                return true;
-        }
-    }
-    return false;
+    return controller.InitializeUsbAdapter();
 }
 
 } // namespace tarvex::sdk

@@ -42,6 +42,7 @@ Result ResultOf(control::Refusal refusal) {
         return TarvexSdkResult_LaserNotTuned;
     case Refusal::AlreadyArmed:
     case Refusal::AlreadyDisarmed:
+    case Refusal::LaserArmed: // only checked before a configuration transfer, which no export does
         return TarvexSdkResult_ArmStateUnchanged;
     case Refusal::InterlockOrKeySwitchOpen:
         return TarvexSdkResult_InterlockOrKeySwitchOpen;

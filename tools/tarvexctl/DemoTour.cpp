@@ -2,16 +2,21 @@
 // pseudo-terminal, and the controller finds it, reads its identity, arms it, tunes it, switches
 // emission on and off and runs a sweep, all through the same serial transport it uses for a
 // real laser, with the heartbeat keeping its picture of the laser fresh.
+#include "DemoTour.h"
+
+#include "Commands.h"
+#include "ExitStatus.h"
 #include "FaultInjector.h"
 #include "KTarvexController.h"
 #include "PtyAttachment.h"
+#include "Session.h"
 #include "SimLaser.h"
 #include "SimLink.h"
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
-#include <thread>
+
+namespace tarvexctl {
 
 using namespace tarvex;
 
@@ -25,12 +30,12 @@ double Wavenumber(float value, std::uint8_t unit) {
 }
 
 // Polls the controller's cache (kept fresh by the heartbeat) until `done` or `limitMs`.
-bool WaitFor(const std::function<bool()>& done, int limitMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+bool WaitFor(Clock& clock, const std::function<bool()>& done, std::uint64_t limitMs) {
+    const std::uint64_t deadline = clock.NowMs() + limitMs;
     while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
+        if (clock.NowMs() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        clock.SleepMs(100);
     }
     return true;
 }
@@ -69,22 +74,22 @@ void ShowEmission(const KTarvexController& controller) {
 
 } // namespace
 
-int main() {
-    sim::SimLaser laser(SystemClock::Instance());
+int RunDemo(Clock& clock) {
+    sim::SimLaser laser(clock);
     sim::FaultInjector faults;
     sim::SimLink link(laser, faults);
-    sim::PtyAttachment pty(link, SystemClock::Instance());
+    sim::PtyAttachment pty(link, clock);
     if (!pty.IsOpen()) {
-        std::fprintf(stderr, "tarvex-demo: no pseudo-terminal available\n");
+        std::fprintf(stderr, "tarvexctl demo: no pseudo-terminal available\n");
         return 1;
     }
     std::printf("Simulated laser on %s\n", pty.SlavePath().c_str());
 
-    KTarvexController controller(ControllerProfile::Panel());
+    KTarvexController controller(ControllerProfile::Panel(), &clock);
     controller.SetComPort(pty.SlavePath());
     controller.SetLinkLostCallback([] { std::printf("  (the link to the laser is failing)\n"); });
     if (!controller.Initialize()) {
-        std::fprintf(stderr, "tarvex-demo: no laser answered on %s\n", pty.SlavePath().c_str());
+        std::fprintf(stderr, "tarvexctl demo: no laser answered on %s\n", pty.SlavePath().c_str());
         return 1;
     }
     std::printf("Connected on %s at %u baud\n", controller.ConnectedPort().c_str(),
@@ -93,16 +98,18 @@ int main() {
 
     std::printf("Arming...\n");
     if (!controller.ToggleArm() ||
-        !WaitFor([&] { return controller.StatusBit(status::kArmed); }, 5000)) {
-        std::fprintf(stderr, "tarvex-demo: the laser did not arm\n");
+        !WaitFor(
+            clock, [&] { return controller.StatusBit(status::kArmed); }, 5000)) {
+        std::fprintf(stderr, "tarvexctl demo: the laser did not arm\n");
         return 1;
     }
     std::printf("  armed (status mask 0x%X)\n", controller.StatusBits());
 
     std::printf("Tuning to 1650 cm-1 on QCL 2...\n");
     if (!controller.TuneToWW(1650.0f, kWavenumber, 0, 2) ||
-        !WaitFor([&] { return !controller.GetScanStatus().adjustingWavelength; }, 10000)) {
-        std::fprintf(stderr, "tarvex-demo: the tune did not complete\n");
+        !WaitFor(
+            clock, [&] { return !controller.GetScanStatus().adjustingWavelength; }, 10000)) {
+        std::fprintf(stderr, "tarvexctl demo: the tune did not complete\n");
         return 1;
     }
     const ScanStatus tuned = controller.GetScanStatus();
@@ -111,6 +118,7 @@ int main() {
     std::printf("Emission on...\n");
     controller.SetLaserOnOff(true, 0);
     WaitFor(
+        clock,
         [&] {
             return controller.ReadCache([](const LaserCache& c) {
                 return c.light.light_out != 0 && c.qclInfo[1].actual_current > 0;
@@ -119,14 +127,17 @@ int main() {
         3000);
     ShowEmission(controller);
     controller.SetLaserOnOff(false, 0);
-    WaitFor([&] { return !controller.StatusBit(status::kEmissionOn); }, 3000);
+    WaitFor(
+        clock, [&] { return !controller.StatusBit(status::kEmissionOn); }, 3000);
     std::printf("Emission off\n");
 
     std::printf("Sweeping 1700 to 1800 cm-1 at 50 cm-1/s...\n");
     controller.StartSweepScan(1700.0f, 1800.0f, 50.0f, kWavenumber, 1, false, 2);
-    WaitFor([&] { return controller.GetScanStatus().scanInProgress; }, 2000);
+    WaitFor(
+        clock, [&] { return controller.GetScanStatus().scanInProgress; }, 2000);
     int lastPercent = -1;
     WaitFor(
+        clock,
         [&] {
             const ScanStatus s = controller.GetScanStatus();
             if (s.scanPercent != lastPercent && s.scanInProgress) {
@@ -154,3 +165,19 @@ int main() {
                 stats.crcErrors, stats.naks);
     return 0;
 }
+
+} // namespace tarvexctl
+
+namespace tarvexctl {
+
+void AddDemoCommand(CLI::App& app, CommandSet& set, Context&) {
+    set.Add(app, "demo",
+            "Take the terminal tour of the controller on its own simulated laser (the connection "
+            "options do not apply)",
+            [] {
+                if (RunDemo(SimulationClock()) != 0)
+                    throw Failure(Exit::Error, "the tour did not finish");
+            });
+}
+
+} // namespace tarvexctl
