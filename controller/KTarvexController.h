@@ -355,8 +355,11 @@ public:
     // Progress of an export or import for a front end's display: `done` of `total` records
     // transferred, reported after each.
     using TransferProgress = std::function<void(std::size_t done, std::size_t total)>;
-    bool exportConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
-    bool importConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {});
+    // On failure `why`, when given, receives the reason the trace gives.
+    bool exportConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {},
+                      std::string* why = nullptr);
+    bool importConfig(const std::filesystem::path& fileName, const TransferProgress& progress = {},
+                      std::string* why = nullptr);
 
     // =========================================================================================
     // Firmware update (commands/KTarvexControllerFirmware.cpp)

@@ -258,8 +258,10 @@ TEST_P(BadConfigFiles, AreRefusedBeforeAnyWrite) {
     rig.laser.ClearHistory();
 
     TraceCapture trace;
-    EXPECT_FALSE(rig.Import());
+    std::string why;
+    EXPECT_FALSE(rig.controller->importConfig(rig.file, {}, &why));
     EXPECT_TRUE(trace.Contains(GetParam().trace));
+    EXPECT_EQ(why, GetParam().trace); // the reason a front end shows is the one traced
     EXPECT_EQ(rig.ConfigWrites(), 0u);
     EXPECT_EQ(rig.laser.History().empty(), !GetParam().readsTheLaser);
     EXPECT_FALSE(rig.controller->HeartbeatPaused());

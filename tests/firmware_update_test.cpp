@@ -146,10 +146,11 @@ TEST(FirmwareUpdate, BadFilesNeverReachTheLaser) {
     EXPECT_NE(result.message.find("record 5"), std::string::npos) << result.message;
 
     result = updater.UpdateFromFile(rig.WriteUfp("firmware.ufp", UfpText(ImageBytes(32))));
-    EXPECT_EQ(result.outcome, Outcome::InvalidFile);
+    EXPECT_EQ(result.outcome, Outcome::NotAnUpdate);
     EXPECT_EQ(result.message, "Please select a valid firmware update file.");
 
     result = updater.UpdateFromFile(rig.dir / "Tarvex_PROM_prod_missing.ufp");
+    EXPECT_EQ(result.outcome, Outcome::CannotOpen);
     EXPECT_EQ(result.message, "Unable to open file.");
 
     // Opening a FIFO would wait for a writer for good, and a device would never end.

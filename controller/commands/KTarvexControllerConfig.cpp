@@ -50,6 +50,14 @@ private:
     std::size_t done_ = 0;
 };
 
+// Traces why a configuration transfer failed and hands the reason to the caller that asked.
+bool Fail(std::string* why, const char* reason) {
+    Trace("%s", reason);
+    if (why)
+        *why = reason;
+    return false;
+}
+
 bool SameIdentity(const SysConfigImage& a, const SysConfigImage& b) {
     const auto begin = static_cast<std::ptrdiff_t>(kSysConfigModelOffset);
     const auto end = static_cast<std::ptrdiff_t>(kSysConfigSerialOffset + kSysConfigTextLength);
@@ -119,17 +127,15 @@ bool KTarvexController::ReadAllEEPROMData() {
 }
 
 bool KTarvexController::exportConfig(const std::filesystem::path& fileName,
-                                     const TransferProgress& progress) {
+                                     const TransferProgress& progress, std::string* why) {
     Trace("KTarvexController::exportConfig");
     std::lock_guard lock(transactionMutex_);
     HeartbeatPause pause(*this);
 
     // The user's existing file stays as it is until the new one is complete.
     ReplacingFileWriter file;
-    if (!file.Open(fileName)) {
-        Trace("Cannot open export file");
-        return false;
-    }
+    if (!file.Open(fileName))
+        return Fail(why, "Cannot open export file");
     const bool cachesOnly = GetOperatingMode() == operating_mode::kCachesOnly;
     if (!cachesOnly) {
         // ReadAllEEPROMData, a slot at a time for the progress display.
@@ -140,10 +146,8 @@ bool KTarvexController::exportConfig(const std::filesystem::path& fileName,
             read = ReadWriteEEPROMData(false, static_cast<std::uint8_t>(j + 1));
             records.Add();
         }
-        if (!read || !ReadWriteSysConfig(false)) {
-            Trace("Read EEPROM data or SysConfig Failed!");
-            return false;
-        }
+        if (!read || !ReadWriteSysConfig(false))
+            return Fail(why, "Read EEPROM data or SysConfig Failed!");
         records.Add();
     }
 
@@ -159,24 +163,20 @@ bool KTarvexController::exportConfig(const std::filesystem::path& fileName,
     config.sysConfig = cache.sysConfig;
 
     const ConfigFileBytes bytes = EncodeConfigFile(config);
-    if (!file.Write(bytes) || !file.Commit()) {
-        Trace("Error writing to config file!");
-        return false;
-    }
+    if (!file.Write(bytes) || !file.Commit())
+        return Fail(why, "Error writing to config file!");
     return true;
 }
 
 bool KTarvexController::importConfig(const std::filesystem::path& fileName,
-                                     const TransferProgress& progress) {
+                                     const TransferProgress& progress, std::string* why) {
     Trace("KTarvexController::importConfig");
     std::lock_guard lock(transactionMutex_);
     HeartbeatPause pause(*this);
 
     ConfigFile config;
-    if (const char* error = ReadConfigFile(fileName, config)) {
-        Trace("%s", error);
-        return false;
-    }
+    if (const char* error = ReadConfigFile(fileName, config))
+        return Fail(why, error);
     const bool cachesOnly = GetOperatingMode() == operating_mode::kCachesOnly;
     // The laser's records are read and then written: SysConfig and one EEPROM image per QCL.
     RecordCount records(progress, cachesOnly ? 0 : 2 * (InstalledQcls() + 1));
@@ -186,16 +186,13 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName,
             records.Add();
         // Without the laser's own identity the file cannot be matched to it: a stale cache
         // could belong to another laser.
-        if (!ReadWriteSysConfig(false)) {
-            Trace("Error - could not read SysConfig to check model number and serial number");
-            return false;
-        }
+        if (!ReadWriteSysConfig(false))
+            return Fail(why, "Error - could not read SysConfig to check model number and "
+                             "serial number");
         const bool sameLaser = ReadCache(
             [&](const LaserCache& c) { return SameIdentity(c.sysConfig, config.sysConfig); });
-        if (!sameLaser) {
-            Trace("Error - Model number or serial number mismatched");
-            return false;
-        }
+        if (!sameLaser)
+            return Fail(why, "Error - Model number or serial number mismatched");
         records.Add();
     }
 
@@ -226,9 +223,7 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName,
         }
         records.Add();
     }
-    if (!result)
-        Trace("Error - writing sysconfig or eeprom data.");
-    return result;
+    return result || Fail(why, "Error - writing sysconfig or eeprom data.");
 }
 
 } // namespace tarvex

@@ -47,14 +47,16 @@ bool FirmwareUpdater::SendChunk(std::uint8_t type, std::uint32_t address,
 
 FirmwareUpdateResult FirmwareUpdater::UpdateFromFile(const std::filesystem::path& path) {
     FirmwareUpdateResult result;
-    result.outcome = FirmwareUpdateOutcome::InvalidFile;
+    result.outcome = FirmwareUpdateOutcome::CannotOpen;
     if (std::ifstream in; !FirmwareUpdateFile::Open(path, in, result.message))
         return result;
     const auto type = UpdateTypeForFileName(path.string());
     if (!type) {
+        result.outcome = FirmwareUpdateOutcome::NotAnUpdate;
         result.message = "Please select a valid firmware update file.";
         return result;
     }
+    result.type = *type;
     if (*type == update_type::kMotionBoard &&
         !MotionBoardUpdateSupported(controller_.ControllerFirmware())) {
         result.outcome = FirmwareUpdateOutcome::NotSupported;
@@ -64,6 +66,7 @@ FirmwareUpdateResult FirmwareUpdater::UpdateFromFile(const std::filesystem::path
     }
     const auto file = FirmwareUpdateFile::Load(path, result.message);
     if (!file) {
+        result.outcome = FirmwareUpdateOutcome::InvalidFile;
         Trace("%s", result.message.c_str());
         return result;
     }
@@ -73,9 +76,10 @@ FirmwareUpdateResult FirmwareUpdater::UpdateFromFile(const std::filesystem::path
 FirmwareUpdateResult FirmwareUpdater::Run(const FirmwareUpdateFile& file, std::uint8_t type) {
     FirmwareUpdateResult result;
     result.records = file.Records();
+    result.type = type;
     const bool controllerImage = update_type::IsController(type);
     if (!controllerImage && type != update_type::kMotionBoard) {
-        result.outcome = FirmwareUpdateOutcome::InvalidFile;
+        result.outcome = FirmwareUpdateOutcome::NotAnUpdate;
         result.message = "Please select a valid firmware update file.";
         return result;
     }

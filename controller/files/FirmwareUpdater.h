@@ -27,7 +27,9 @@ struct FirmwareUpdateProgress {
 
 enum class FirmwareUpdateOutcome {
     Success,
-    InvalidFile,    // unreadable, not named as an update file, or corrupt: nothing was sent
+    CannotOpen,     // the file does not open for reading: nothing was sent
+    NotAnUpdate,    // its name says no update type: nothing was sent
+    InvalidFile,    // its content is no update image: nothing was sent
     NotSupported,   // the controller firmware cannot take a motion-board update
     StartFailed,    // the laser refused or did not answer the start of the update
     NotReady,       // the laser never said it was ready to take the image
@@ -38,7 +40,8 @@ struct FirmwareUpdateResult {
     FirmwareUpdateOutcome outcome = FirmwareUpdateOutcome::StartFailed;
     std::size_t recordsWritten = 0; // the record index the transfer reached
     std::size_t records = 0;
-    std::string message; // for the user
+    std::uint8_t type = 0; // the update type the file's name chose; 0 before it was chosen
+    std::string message;   // for the user
     bool Succeeded() const { return outcome == FirmwareUpdateOutcome::Success; }
 };
 

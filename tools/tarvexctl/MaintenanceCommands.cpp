@@ -122,6 +122,8 @@ void UpdateFirmware(Context& context, const std::string& file) {
     switch (result.outcome) {
     case FirmwareUpdateOutcome::Success:
         break;
+    case FirmwareUpdateOutcome::CannotOpen:
+    case FirmwareUpdateOutcome::NotAnUpdate:
     case FirmwareUpdateOutcome::InvalidFile:
     case FirmwareUpdateOutcome::NotSupported:
         throw Failure(Exit::Refused, file + ": " + result.message,
