@@ -16,12 +16,16 @@ public:
     virtual void ShowLog(QWidget* parent) = 0;
 };
 
-// The parameter log: one line per status tick while logging is enabled
-// (MainWindow::SetParameterLog; without one nothing is written).
+// The parameter log and its live plot (MainWindow::SetParameterLog; without one nothing is
+// written or plotted).
 class ParameterLogHook {
 public:
     virtual ~ParameterLogHook() = default;
-    virtual void AppendLine() = 0;
+    // Called by every status tick: takes the laser's readings for the live plot and, while
+    // `toFile` (logging is enabled), appends them to the log file.
+    virtual void Tick(bool toFile) = 0;
+    // Opens a window that plots the readings of the last minutes as they come.
+    virtual void ShowPlot(QWidget* parent) = 0;
 };
 
 } // namespace tarvex::panel

@@ -12,6 +12,9 @@
 #include "QtPanelDialogs.h"
 #include "StatusFrame.h"
 #include "StatusView.h"
+#include "logs/FaultLog.h"
+#include "logs/LogSettingsBox.h"
+#include "logs/ParameterLogger.h"
 #include "pages/AboutPage.h"
 #include "pages/CommSettingsPage.h"
 #include "pages/ContactUsPage.h"
@@ -85,6 +88,9 @@ MainWindow::MainWindow(PanelEnvironment environment, const QStringList& argument
     ui_->setupUi(this);
     BuildPages();
     ConnectSignals();
+    SetFaultLog(std::make_unique<FaultLog>(controller_, [this] { return faultFileDir_; }));
+    SetParameterLog(
+        std::make_unique<ParameterLogger>(controller_, *clock_, [this] { return logFileName_; }));
     Initialize();
 }
 
@@ -99,6 +105,7 @@ MainWindow::~MainWindow() {
 void MainWindow::ReadSettings() {
     const PanelSettings settings = PanelSettings::Read();
     controller_.SetTransportType(settings.transport);
+    settingsTransport_ = settings.transport;
     controller_.SetUdpAddress(settings.udpAddress, settings.udpPort);
     loggingEnabled_ = settings.loggingEnabled && settings.logFileName.has_value();
     logFileName_ = settings.logFileName.value_or(QString());
@@ -107,7 +114,7 @@ void MainWindow::ReadSettings() {
 
 void MainWindow::SaveSettings() {
     PanelSettings settings;
-    settings.transport = controller_.GetTransportType();
+    settings.transport = settingsTransport_;
     settings.udpAddress = controller_.GetUdpAddress();
     settings.udpPort = controller_.GetUdpPort();
     settings.loggingEnabled = loggingEnabled_;
@@ -147,6 +154,7 @@ void MainWindow::BuildPages() {
               new GalvoPage(*this, this)};
     for (PanelPage* page : pages_)
         ui_->stackedWidget_MainFrame->addWidget(page);
+    settingsPage_->layout()->addWidget(new LogSettingsBox(*this, settingsPage_));
     navigation_ = {ui_->cmdLinkButton_General,       ui_->cmdLinkButton_Manual,
                    ui_->cmdLinkButton_Scan,          ui_->cmdLinkButton_Settings,
                    ui_->commandLinkButton_Favorites, ui_->cmdLinkButton_Manufacturing,
@@ -377,7 +385,13 @@ void MainWindow::SetParameterLog(std::unique_ptr<ParameterLogHook> log) {
     parameterLog_ = std::move(log);
 }
 
+void MainWindow::ShowLivePlot() {
+    if (parameterLog_)
+        parameterLog_->ShowPlot(this);
+}
+
 void MainWindow::saveSystemErrors() {
+    qCDebug(lcPanel, "MainWindow::saveSystemErrors");
     if (faultLog_)
         faultLog_->SaveSystemErrors();
 }

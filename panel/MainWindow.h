@@ -70,14 +70,14 @@ public:
     // The fault log and parameter log; each may be absent (see LogHooks.h).
     void SetFaultLog(std::unique_ptr<FaultLogHook> log);
     void SetParameterLog(std::unique_ptr<ParameterLogHook> log);
+    // Opens a live plot of the parameter log's readings.
+    void ShowLivePlot();
     bool LoggingEnabled() const { return loggingEnabled_; }
     void SetLoggingEnabled(bool enabled) { loggingEnabled_ = enabled; }
     const QString& LogFileName() const { return logFileName_; }
     void SetLogFileName(const QString& name) { logFileName_ = name; }
     const QString& FaultFileDir() const { return faultFileDir_; }
     void SetFaultFileDir(const QString& directory) { faultFileDir_ = directory; }
-    // Writes the persistent settings from the controller's and the window's state.
-    void SaveSettings();
 
     // PanelShell
     KTarvexController& Controller() override { return controller_; }
@@ -93,6 +93,11 @@ public:
     void SetNavigationEnabled(std::initializer_list<Page> pages, bool enabled) override;
     void SetEmissionButtonEnabled(bool enabled) override;
     void RefreshStatusDisplay() override;
+    // Writes the persistent settings from the controller's and the window's state.
+    void SaveSettings() override;
+    int SettingsTransport() const override { return settingsTransport_; }
+    void SetSettingsTransport(int transport) override { settingsTransport_ = transport; }
+    void EndProgram(int code) override;
 
     // How long the arming dialog waits for the laser to report armed.
     static constexpr std::uint64_t kArmingLimitMs = 30000;
@@ -134,7 +139,6 @@ private:
     bool Connect();
     void InitializeUI();
     void OpenPage(Page page);
-    void EndProgram(int code);
     // The link has failed at least once since the last good exchange: the status display then
     // sends nothing of its own, so that the window does not wait on a dead link.
     bool LinkFailing() const;
@@ -182,6 +186,7 @@ private:
     bool linkLost_ = false;
     std::optional<int> exitCode_;
 
+    int settingsTransport_ = kTransportSerial;
     bool loggingEnabled_ = false;
     QString logFileName_;
     QString faultFileDir_;

@@ -27,6 +27,10 @@ bool IsScan(PendingOperation operation) {
 
 void MainWindow::Timeout() {
     qCDebug(lcPanel, "MainWindow::Timeout");
+    // A configuration transfer or a firmware update has the link to itself: nothing may go out
+    // between its steps, during which the window processes its events.
+    if (controller_.HeartbeatPaused())
+        return;
     const StatusView view = ReadStatusView(controller_);
     if (pending_ == PendingOperation::Arming)
         FollowArming(view);
@@ -35,8 +39,8 @@ void MainWindow::Timeout() {
     else if (IsScan(pending_))
         FollowScan(view);
     Refresh(view);
-    if (loggingEnabled_ && parameterLog_)
-        parameterLog_->AppendLine();
+    if (parameterLog_)
+        parameterLog_->Tick(loggingEnabled_);
 }
 
 bool MainWindow::LinkFailing() const {

@@ -19,9 +19,15 @@ class ProgressDialog {
 public:
     virtual ~ProgressDialog() = default;
     virtual void SetValue(int value) = 0;
+    virtual void SetLabel(const QString& label) = 0;
+    // The range 0 to `maximum`; 0 shows a busy indicator.
+    virtual void SetMaximum(int maximum) = 0;
 };
 
-// Everything of the panel that waits for the operator or ends the program. The program uses
+enum class MessageKind { Information, Warning, Critical };
+
+// Everything of the panel that waits for the operator, hands a file to the desktop or ends the
+// program. The program uses
 // Qt's dialogs (QtPanelDialogs); tests put a recorder in their place that reads the texts,
 // answers the questions and catches the exit.
 class PanelDialogs {
@@ -34,6 +40,9 @@ public:
     virtual void Critical(QWidget* parent, const QString& text) = 0;
     // A Yes/No question titled kPanelTitle; true for Yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // A message box with an OK button and a title of its own.
+    virtual void TitledMessage(QWidget* parent, MessageKind kind, const QString& title,
+                               const QString& text) = 0;
 
     // Input dialogs; nothing when cancelled.
     virtual std::optional<QString> GetText(QWidget* parent, const QString& title,
@@ -52,6 +61,9 @@ public:
     // of 0 shows a busy indicator.
     virtual std::unique_ptr<ProgressDialog> ShowProgress(QWidget* parent, const QString& label,
                                                          int maximum) = 0;
+
+    // Opens a document in the desktop's viewer for its type; false when none could be started.
+    virtual bool OpenDocument(const QString& path) = 0;
 
     // Ends the program with `code` once control is back in the event loop.
     virtual void Exit(int code) = 0;

@@ -57,6 +57,15 @@ public:
     virtual void SetEmissionButtonEnabled(bool enabled) = 0;
     // Redraws the status frame from the cache at once.
     virtual void RefreshStatusDisplay() = 0;
+
+    // Writes the persistent settings.
+    virtual void SaveSettings() = 0;
+    // The transport the settings keep for the next start: the one in use until the operator
+    // chooses another (the link in use stays as it is until then).
+    virtual int SettingsTransport() const = 0;
+    virtual void SetSettingsTransport(int transport) = 0;
+    // Closes the window and ends the program with `code`; the operator has been told why.
+    virtual void EndProgram(int code) = 0;
 };
 
 } // namespace tarvex::panel

@@ -1,6 +1,7 @@
 #include "QtPanelDialogs.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -8,6 +9,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QUrl>
 
 namespace tarvex::panel {
 
@@ -38,6 +40,14 @@ public:
         if (dialog_)
             dialog_->setValue(value);
     }
+    void SetLabel(const QString& label) override {
+        if (dialog_)
+            dialog_->setLabelText(label);
+    }
+    void SetMaximum(int maximum) override {
+        if (dialog_)
+            dialog_->setRange(0, maximum);
+    }
 
 private:
     // The parent may be destroyed first; the guard then reads null.
@@ -47,15 +57,30 @@ private:
 } // namespace
 
 void QtPanelDialogs::Information(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, Title(), text, QMessageBox::Ok);
+    TitledMessage(parent, MessageKind::Information, Title(), text);
 }
 
 void QtPanelDialogs::Warning(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, Title(), text, QMessageBox::Ok);
+    TitledMessage(parent, MessageKind::Warning, Title(), text);
 }
 
 void QtPanelDialogs::Critical(QWidget* parent, const QString& text) {
-    QMessageBox::critical(parent, Title(), text, QMessageBox::Ok);
+    TitledMessage(parent, MessageKind::Critical, Title(), text);
+}
+
+void QtPanelDialogs::TitledMessage(QWidget* parent, MessageKind kind, const QString& title,
+                                   const QString& text) {
+    switch (kind) {
+    case MessageKind::Information:
+        QMessageBox::information(parent, title, text, QMessageBox::Ok);
+        break;
+    case MessageKind::Warning:
+        QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+        break;
+    case MessageKind::Critical:
+        QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+        break;
+    }
 }
 
 bool QtPanelDialogs::Question(QWidget* parent, const QString& text) {
@@ -97,6 +122,10 @@ QString QtPanelDialogs::GetSaveFileName(QWidget* parent, const QString& caption,
 std::unique_ptr<ProgressDialog> QtPanelDialogs::ShowProgress(QWidget* parent, const QString& label,
                                                              int maximum) {
     return std::make_unique<QtProgressDialog>(parent, label, maximum);
+}
+
+bool QtPanelDialogs::OpenDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void QtPanelDialogs::Exit(int code) {

@@ -11,6 +11,8 @@ public:
     void Warning(QWidget* parent, const QString& text) override;
     void Critical(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
+    void TitledMessage(QWidget* parent, MessageKind kind, const QString& title,
+                       const QString& text) override;
     std::optional<QString> GetText(QWidget* parent, const QString& title, const QString& label,
                                    const QString& text) override;
     std::optional<int> GetInt(QWidget* parent, const QString& title, const QString& label,
@@ -23,6 +25,7 @@ public:
                             const QString& filter) override;
     std::unique_ptr<ProgressDialog> ShowProgress(QWidget* parent, const QString& label,
                                                  int maximum) override;
+    bool OpenDocument(const QString& path) override;
     void Exit(int code) override;
 };
 

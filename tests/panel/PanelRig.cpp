@@ -4,6 +4,7 @@
 #include "PanelSettings.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QTimer>
 
@@ -13,12 +14,19 @@ namespace {
 
 class RecordedProgress final : public ProgressDialog {
 public:
-    explicit RecordedProgress(int& open) : open_(open) { ++open_; }
-    ~RecordedProgress() override { --open_; }
-    void SetValue(int) override {}
+    explicit RecordedProgress(RecordingDialogs& dialogs) : dialogs_(dialogs) {
+        ++dialogs_.progressOpen;
+    }
+    ~RecordedProgress() override { --dialogs_.progressOpen; }
+    void SetValue(int value) override { dialogs_.progressValue = value; }
+    void SetLabel(const QString& label) override {
+        dialogs_.progressLabel = label;
+        dialogs_.progressLabels.push_back(label);
+    }
+    void SetMaximum(int maximum) override { dialogs_.progressMaximum = maximum; }
 
 private:
-    int& open_;
+    RecordingDialogs& dialogs_;
 };
 
 QImage ImageOf(const QPixmap& pixmap) {
@@ -35,10 +43,25 @@ std::vector<QString> RecordingDialogs::Texts(Kind kind) const {
     return texts;
 }
 
-void RecordingDialogs::Show(Kind kind, const QString& text) {
-    messages.push_back({kind, text});
+void RecordingDialogs::Show(Kind kind, const QString& text, const QString& title) {
+    messages.push_back({kind, text, title});
     if (whileShown)
         whileShown();
+}
+
+void RecordingDialogs::TitledMessage(QWidget*, MessageKind kind, const QString& title,
+                                     const QString& text) {
+    const Kind kinds[] = {Kind::Information, Kind::Warning, Kind::Critical};
+    Show(kinds[static_cast<int>(kind)], text, title);
+}
+
+QString RecordingDialogs::File(const FileRequest& request) {
+    fileRequests.push_back(request);
+    if (files.empty())
+        return {};
+    QString answer = files.front();
+    files.pop_front();
+    return answer;
 }
 
 bool RecordingDialogs::Question(QWidget*, const QString& text) {
@@ -60,10 +83,12 @@ std::optional<int> RecordingDialogs::GetInt(QWidget*, const QString&, const QStr
 }
 
 std::unique_ptr<ProgressDialog> RecordingDialogs::ShowProgress(QWidget*, const QString& label,
-                                                               int) {
+                                                               int maximum) {
     ++progressShown;
-    progressLabel = label;
-    return std::make_unique<RecordedProgress>(progressOpen);
+    auto progress = std::make_unique<RecordedProgress>(*this);
+    progress->SetLabel(label);
+    progress->SetMaximum(maximum);
+    return progress;
 }
 
 PanelRig::PanelRig(sim::LaserProfile profile)
@@ -173,6 +198,8 @@ PanelTestApplication::PanelTestApplication(int& argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", files_.path().toLocal8Bit());
     application_ = std::make_unique<QApplication>(argc, argv);
     PanelSettings::SetApplicationNames();
+    // The logs the panel writes into the current directory stay out of the build tree.
+    QDir::setCurrent(files_.path());
 }
 
 PanelTestApplication::~PanelTestApplication() = default;

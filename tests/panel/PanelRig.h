@@ -27,15 +27,32 @@ public:
     struct Message {
         Kind kind;
         QString text;
+        QString title = kPanelTitle;
+    };
+    // A file or directory dialog as it was asked.
+    struct FileRequest {
+        QString caption;
+        QString start; // the start directory or the proposed name
+        QString filter;
     };
 
     std::vector<Message> messages;
     std::deque<bool> answers;
     std::deque<std::optional<int>> numbers;
+    // The answers of the file and directory dialogs, in order; cancelled when none is queued.
+    std::deque<QString> files;
+    std::vector<FileRequest> fileRequests;
     std::vector<int> exits;
+    // Documents handed to the desktop, and whether it opens them.
+    std::vector<QString> documents;
+    bool documentsOpen = true;
     int progressShown = 0;
     int progressOpen = 0;
     QString progressLabel;
+    // Every label the progress dialogs showed, and the last value and maximum.
+    std::vector<QString> progressLabels;
+    int progressValue = 0;
+    int progressMaximum = 0;
     // Runs inside every message box, as the box's own event loop would run the queued events.
     std::function<void()> whileShown;
 
@@ -46,23 +63,36 @@ public:
     void Warning(QWidget*, const QString& text) override { Show(Kind::Warning, text); }
     void Critical(QWidget*, const QString& text) override { Show(Kind::Critical, text); }
     bool Question(QWidget*, const QString& text) override;
+    void TitledMessage(QWidget*, MessageKind kind, const QString& title,
+                       const QString& text) override;
     std::optional<QString> GetText(QWidget*, const QString&, const QString&,
                                    const QString&) override {
         return std::nullopt;
     }
     std::optional<int> GetInt(QWidget*, const QString&, const QString&, int, int, int) override;
-    QString GetExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
+    QString GetExistingDirectory(QWidget*, const QString& caption,
+                                 const QString& directory) override {
+        return File({caption, directory, {}});
     }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
+    QString GetOpenFileName(QWidget*, const QString& caption, const QString& directory,
+                            const QString& filter) override {
+        return File({caption, directory, filter});
     }
-    std::unique_ptr<ProgressDialog> ShowProgress(QWidget*, const QString& label, int) override;
+    QString GetSaveFileName(QWidget*, const QString& caption, const QString& proposed,
+                            const QString& filter) override {
+        return File({caption, proposed, filter});
+    }
+    std::unique_ptr<ProgressDialog> ShowProgress(QWidget*, const QString& label,
+                                                 int maximum) override;
+    bool OpenDocument(const QString& path) override {
+        documents.push_back(path);
+        return documentsOpen;
+    }
     void Exit(int code) override { exits.push_back(code); }
 
 private:
-    void Show(Kind kind, const QString& text);
+    void Show(Kind kind, const QString& text, const QString& title = kPanelTitle);
+    QString File(const FileRequest& request);
 };
 
 class FakeScreens final : public ScreenInfo {
@@ -123,7 +153,8 @@ private:
 };
 
 // The process set up for the panel's tests: the offscreen platform (unless another is chosen),
-// settings and runtime files of its own, the application object and its names.
+// settings, runtime files and a current directory of its own, the application object and its
+// names.
 class PanelTestApplication {
 public:
     PanelTestApplication(int& argc, char** argv);
