@@ -27,6 +27,8 @@
 #include "ui_MainWindow.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -195,6 +197,7 @@ void MainWindow::ConnectSignals() {
             &MainWindow::commandLinkButton_showErrorsClicked);
     connect(statusFrame_->PowerOffButton(), &QAbstractButton::clicked, this,
             &MainWindow::toolButton_PowerOffClicked);
+    connect(ui_->label_Help, &QLabel::linkActivated, this, &MainWindow::label_HelpLinkActivated);
 }
 
 void MainWindow::Initialize() {
@@ -371,7 +374,20 @@ void MainWindow::commandLinkButton_CommSettingsClicked() {
 }
 
 void MainWindow::commandLinkButton_GalvoClicked() {
+    dialogs_->Warning(this, tr("This tab allows you to set galvo positions which can cause harm "
+                               "to laser.  This is intended for advanced users.  Please use with "
+                               "caution."));
     OpenPage(Page::Galvo);
+}
+
+void MainWindow::label_HelpLinkActivated() {
+    qCDebug(lcPanel, "MainWindow::label_HelpLinkActivated");
+    const QString guide = InDirectory(
+        QDir::currentPath(), QStringLiteral("Tarvex VQS Mid-IR External Cavity Laser System.pdf"));
+    // The desktop may start a viewer for a file that is not there: the file is looked for first.
+    if (!QFileInfo::exists(guide) || !dialogs_->OpenDocument(guide))
+        dialogs_->Information(this, tr("Could not locate Tarvex user guide.  Please check under "
+                                       "Windows Start Menu and launch it manually."));
 }
 
 // --- Logs ----------------------------------------------------------------------------------------

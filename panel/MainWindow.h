@@ -126,6 +126,8 @@ public Q_SLOTS:
     void buttonClickedContactUs();
     void commandLinkButton_CommSettingsClicked();
     void commandLinkButton_GalvoClicked();
+    // Opens the user guide from the current directory.
+    void label_HelpLinkActivated();
 
     void saveSystemErrors();
 

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace tarvex::panel {
 
 namespace {
@@ -43,6 +45,9 @@ void FaultList::Initialize(const QString& fileName) {
         for (int column = 0; column < kColumns && column < parts.size(); ++column)
             table.setItem(0, column, new QTableWidgetItem(parts[column]));
     }
+    // The time stamps are read whole: their column grows past its width where the font needs.
+    table.resizeColumnToContents(0);
+    table.setColumnWidth(0, std::max(kColumnWidths[0], table.columnWidth(0)));
 }
 
 void FaultList::InitializeUI() {

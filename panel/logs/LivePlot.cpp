@@ -52,7 +52,7 @@ LivePlot::LivePlot(ParameterLogger& logger, QWidget* parent)
         Axes& axes = charts_[i];
         axes.chart = new QChart;
         axes.chart->setTitle(titles[i]);
-        axes.chart->legend()->setAlignment(Qt::AlignRight);
+        axes.chart->legend()->setAlignment(Qt::AlignBottom);
         axes.time = new QDateTimeAxis;
         axes.time->setFormat(QStringLiteral("hh:mm:ss"));
         axes.time->setTickCount(6);

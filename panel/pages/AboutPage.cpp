@@ -1,61 +1,18 @@
 #include "AboutPage.h"
 
 #include "KTarvexController.h"
+#include "LaserInfo.h"
 #include "PanelShell.h"
-#include "UnitTexts.h"
 #include "Widgets.h"
-
-#include <QLocale>
+#include "files/FirmwareUpdater.h"
 
 namespace tarvex::panel {
 
 namespace {
 
-QString Version(const FirmwareVersion& v) {
-    return QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.patch);
-}
-
 // A 16-bit version as "high.low".
 QString ShortVersion(std::uint16_t v) {
     return QStringLiteral("%1.%2").arg(v >> 8).arg(v & 0xFF);
-}
-
-QString Grouped(float value) {
-    return QLocale(QLocale::English).toString(static_cast<qlonglong>(value));
-}
-
-QString Whole(float value) {
-    return QString::number(static_cast<qlonglong>(value));
-}
-
-QString General(float value) {
-    return QString::number(static_cast<double>(value), 'g', 6);
-}
-
-QString Temperature(float value) {
-    return QString::number(static_cast<double>(value), 'f', 2);
-}
-
-QString RateUnit(std::uint8_t unit) {
-    switch (unit) {
-    case units::kKHz:
-        return QStringLiteral("KHz");
-    case units::kMHz:
-        return QStringLiteral("MHz");
-    default:
-        return QStringLiteral("Hz");
-    }
-}
-
-QString WidthUnit(std::uint8_t unit) {
-    switch (unit) {
-    case units::kMs:
-        return QStringLiteral("ms");
-    case units::kUs:
-        return QStringLiteral("\u00b5s");
-    default:
-        return QStringLiteral("ns");
-    }
 }
 
 } // namespace
@@ -63,6 +20,12 @@ QString WidthUnit(std::uint8_t unit) {
 AboutPage::AboutPage(PanelShell& shell, QWidget* parent) : FormPage(shell, parent) {
     connect(ui.comboBox_QCLs, &QComboBox::currentIndexChanged, this,
             &AboutPage::comboBoxQCLsIndexChanged);
+    connect(ui.commandLinkButton_UpdateFirmware, &QAbstractButton::clicked, this,
+            &AboutPage::buttonClickedUpdateFirmware);
+    connect(ui.commandLinkButton_ExportConfig, &QAbstractButton::clicked, this,
+            &AboutPage::commandLinkButton_ExportConfigClicked);
+    connect(ui.commandLinkButton_ImportConfig, &QAbstractButton::clicked, this,
+            &AboutPage::commandLinkButton_ImportConfigClicked);
 }
 
 void AboutPage::InitializeUI() {
@@ -79,6 +42,9 @@ void AboutPage::InitializeUI() {
 }
 
 void AboutPage::Opening() {
+    // The controller board's image goes over the link as raw frames, which UDP does not carry.
+    ui.commandLinkButton_UpdateFirmware->setEnabled(
+        FirmwareUpdater::LinkCarriesUpdates(shell_.Controller().GetTransportType()));
     FillIdentity();
     // Through "no QCL", so that the box is refilled even when QCL 1 was shown already.
     ui.comboBox_QCLs->setCurrentIndex(-1);
@@ -88,19 +54,16 @@ void AboutPage::Opening() {
 void AboutPage::FillIdentity() {
     const KTarvexController& controller = shell_.Controller();
     const LaserCache c = controller.Snapshot();
-    const std::string date(reinterpret_cast<const char*>(c.admin.mfg_date.data()),
-                           c.admin.mfg_date.size());
-    ui.label_MfgDateValue->setText(QString::fromLatin1(date.c_str()));
+    ui.label_MfgDateValue->setText(MfgDateText(c));
     ui.label_ModelNumberValue->setText(QString::fromStdString(controller.ModelNumber()));
     ui.label_SerialNumberValue->setText(QString::fromStdString(controller.SerialNumber()));
     ui.label_SoftwareVersionValue->setText(QCoreApplication::applicationVersion());
-    ui.label_FirmwareVersionValue->setText(Version(c.firmware));
-    ui.label_HoursOfOperationValue->setText(
-        QString::number(static_cast<double>(c.admin.hrs), 'f', 2));
+    ui.label_FirmwareVersionValue->setText(VersionText(c.firmware));
+    ui.label_HoursOfOperationValue->setText(HoursText(c));
     ui.label_motionModelTypeValue->setText(QString::number(c.admin.motionModuleType));
     // Controllers from 1.7.15 on report the motion board's own version.
     ui.label_motionFirmwareVersionValue->setText(c.firmware.AtLeast(1, 7, 15)
-                                                     ? Version(c.motionFirmware)
+                                                     ? VersionText(c.motionFirmware)
                                                      : ShortVersion(c.admin.motionFirmwareVersion));
     ui.label_motionHardwareVersionValue->setText(ShortVersion(c.admin.motionHardwareVersion));
 }
@@ -109,31 +72,18 @@ void AboutPage::comboBoxQCLsIndexChanged(int index) {
     const LaserCache c = shell_.Controller().Snapshot();
     if (index < 0 || static_cast<std::size_t>(index) >= c.InstalledQcls())
         return;
-    const AdminQclParams& q = c.adminQcl[index];
-    ui.label_ModelSerialNumberValue->setText(
-        QString::fromStdString(FieldText(q.serial_num_length, q.serial_num)));
-    ui.lineEdit_MinDriveCurrent->setText(Grouped(q.min_drive_current));
-    ui.lineEdit_MaxDriveCurrent->setText(Grouped(q.max_drive_current));
-    const bool cw = AllowsCw(q);
-    ui.lineEdit_MinDriveCwCurrent->setText(cw ? Grouped(q.min_drive_cw_current) : tr("N/A"));
-    ui.lineEdit_MaxDriveCwCurrent->setText(cw ? Grouped(q.max_drive_cw_current) : tr("N/A"));
-    ui.lineEdit_MinTemperature->setText(Temperature(q.min_drive_temp));
-    ui.lineEdit_MaxTemperature->setText(Temperature(q.max_drive_temp));
-    ui.lineEdit_MinPulseRate->setText(Whole(q.min_pulse_rate));
-    ui.lineEdit_MaxPulseRate->setText(Grouped(q.max_pulse_rate));
-    ui.label_PulseRateUnit->setText(RateUnit(q.pulse_rate_unit));
-    ui.lineEdit_MinPulseWidth->setText(Whole(q.min_pulse_width));
-    ui.lineEdit_MaxPulseWidth->setText(Grouped(q.max_pulse_width));
-    ui.label_PulseWidthUnit->setText(WidthUnit(q.pulse_width_unit));
-    ui.lineEdit_MinDutyCycle->setText(General(q.min_duty_cycle));
-    ui.lineEdit_MaxDutyCycle->setText(General(MaxDutyCycle(q)));
-    ui.lineEdit_MinScanRate->setText(General(q.min_scan_rate));
-    ui.lineEdit_MaxScanRate->setText(General(q.max_scan_rate));
-    ui.lineEdit_MinDwellTime->setText(QString::number(q.min_dwell_time));
-    ui.lineEdit_MaxDwellTime->setText(QString::number(q.max_dwell_time));
-    ui.lineEdit_MinTuningRange->setText(General(q.min_ww));
-    ui.lineEdit_MaxTuningRange->setText(General(q.max_ww));
-    ui.label_TuningRangeUnit->setText(shell_.Texts().Unit(q.ww_unit));
+    ShowQclLimits({ui.label_ModelSerialNumberValue, ui.lineEdit_MinDriveCurrent,
+                   ui.lineEdit_MaxDriveCurrent,     ui.lineEdit_MinDriveCwCurrent,
+                   ui.lineEdit_MaxDriveCwCurrent,   ui.lineEdit_MinTemperature,
+                   ui.lineEdit_MaxTemperature,      ui.lineEdit_MinPulseRate,
+                   ui.lineEdit_MaxPulseRate,        ui.label_PulseRateUnit,
+                   ui.lineEdit_MinPulseWidth,       ui.lineEdit_MaxPulseWidth,
+                   ui.label_PulseWidthUnit,         ui.lineEdit_MinDutyCycle,
+                   ui.lineEdit_MaxDutyCycle,        ui.lineEdit_MinScanRate,
+                   ui.lineEdit_MaxScanRate,         ui.lineEdit_MinDwellTime,
+                   ui.lineEdit_MaxDwellTime,        ui.lineEdit_MinTuningRange,
+                   ui.lineEdit_MaxTuningRange,      ui.label_TuningRangeUnit},
+                  c.adminQcl[index], shell_.Texts());
 }
 
 } // namespace tarvex::panel

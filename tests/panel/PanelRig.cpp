@@ -18,7 +18,11 @@ public:
         ++dialogs_.progressOpen;
     }
     ~RecordedProgress() override { --dialogs_.progressOpen; }
-    void SetValue(int value) override { dialogs_.progressValue = value; }
+    void SetValue(int value) override {
+        dialogs_.progressValue = value;
+        if (dialogs_.whileInProgress)
+            dialogs_.whileInProgress();
+    }
     void SetLabel(const QString& label) override {
         dialogs_.progressLabel = label;
         dialogs_.progressLabels.push_back(label);

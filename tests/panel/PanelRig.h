@@ -55,6 +55,8 @@ public:
     int progressMaximum = 0;
     // Runs inside every message box, as the box's own event loop would run the queued events.
     std::function<void()> whileShown;
+    // Runs at every progress report, where the window processes its events.
+    std::function<void()> whileInProgress;
 
     std::vector<QString> Texts(Kind kind) const;
     void Clear() { messages.clear(); }

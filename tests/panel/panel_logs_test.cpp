@@ -126,12 +126,11 @@ private Q_SLOTS:
         auto* table = window.findChild<QTableWidget*>("tableWidget_faults");
         QCOMPARE(table->rowCount(), 2);
         const QStringList headers = {"Time Stamp", "Type", "Fault Code", "Fault Description"};
-        const int widths[] = {135, 75, 75};
-        for (int column = 0; column < 4; ++column) {
+        for (int column = 0; column < 4; ++column)
             QCOMPARE(table->horizontalHeaderItem(column)->text(), headers[column]);
-            if (column < 3)
-                QCOMPARE(table->columnWidth(column), widths[column]);
-        }
+        QVERIFY(table->columnWidth(0) >= 135); // wider where the time stamps need it
+        QCOMPARE(table->columnWidth(1), 75);
+        QCOMPARE(table->columnWidth(2), 75);
         QCOMPARE(table->item(0, 2)->text(), QString("67"));
         QCOMPARE(table->item(0, 3)->text(), QString("All Case Temps Have Faulty Readings"));
         QCOMPARE(table->item(1, 2)->text(), QString("31"));

@@ -1,5 +1,6 @@
 // Renders the main window offscreen at the form's size with each page the panel has so far, on
-// the built-in laser armed, tuned and emitting, and writes the PNGs (to TARVEX_SCREENSHOT_DIR,
+// the built-in laser armed, tuned and emitting, and the fault log and live plot windows, and
+// writes the PNGs (to TARVEX_SCREENSHOT_DIR,
 // else build/tests/panel/screenshots). The window must be tidy at that size: no text cut off, no
 // layout squeezed below its minimum, the lamps of a column aligned.
 #include "PanelRig.h"
@@ -77,6 +78,11 @@ private Q_SLOTS:
                               << "scan-page.png";
         QTest::newRow("contact") << "cmdLinkButton_ContactUs"
                                  << "contact-page.png";
+        // The two pages of manufacturing mode, with their buttons shown as that mode shows them.
+        QTest::newRow("comm") << "commandLinkButton_CommSettings"
+                              << "comm-settings-page.png";
+        QTest::newRow("factory") << "cmdLinkButton_Manufacturing"
+                                 << "factory-page.png";
     }
 
     void render() {
@@ -90,6 +96,11 @@ private Q_SLOTS:
                 QVERIFY(rig_.TickUntil(
                     [&] { return rig_.window->Pending() == PendingOperation::None; }));
             }
+            for (const char* manufacturing :
+                 {"commandLinkButton_CommSettings", "cmdLinkButton_Manufacturing"})
+                rig_.Find<QWidget>(manufacturing)
+                    ->setVisible(button == "commandLinkButton_CommSettings" ||
+                                 button == "cmdLinkButton_Manufacturing");
             rig_.Click(button.toLatin1().constData());
             rig_.Tick();
             QCOMPARE(rig_.Find<QAbstractButton>(button.toLatin1().constData())->text() + " >",
@@ -106,6 +117,35 @@ private Q_SLOTS:
         QCOMPARE(XIn(*rig_.Find<QWidget>("label_KeySwitchedStatusLED"), window),
                  XIn(*rig_.Find<QWidget>("label_SystemFaultLED"), window));
         QVERIFY(window.grab().save(QDir(OutputDirectory()).filePath(file)));
+    }
+
+    // The windows the main window opens: the fault log on a few faults, and the live plot on
+    // the minutes the laser has run.
+    void renderWindows() {
+        sim::SimLaser& laser = *rig_.window->SimulatedLaser();
+        for (const int code : {31, 24, 34}) {
+            laser.InjectError(static_cast<std::uint16_t>(code));
+            rig_.Tick();
+        }
+        laser.InjectWarning(66);
+        rig_.Tick(240);
+        rig_.Click("commandLinkButton_showErrors");
+        rig_.window->ShowLivePlot();
+        const struct {
+            const char* name;
+            const char* file;
+        } windows[] = {{"FaultListForm", "fault-log.png"}, {"LivePlotForm", "live-plot.png"}};
+        for (const auto& w : windows) {
+            QWidget* window = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == w.name && top->isVisible())
+                    window = top;
+            QVERIFY2(window, w.name);
+            QTest::qWait(0);
+            QVERIFY2(Clipped(*window).isEmpty(), qPrintable(Clipped(*window).join(", ")));
+            QVERIFY(window->grab().save(QDir(OutputDirectory()).filePath(w.file)));
+            window->close();
+        }
     }
 
 private:
