@@ -408,7 +408,8 @@ void MainWindow::ShowLivePlot() {
 
 void MainWindow::saveSystemErrors() {
     qCDebug(lcPanel, "MainWindow::saveSystemErrors");
-    if (faultLog_)
+    // The lists wait in the laser until the link answers again.
+    if (faultLog_ && !LinkFailing())
         faultLog_->SaveSystemErrors();
 }
 

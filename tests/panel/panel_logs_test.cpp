@@ -82,15 +82,23 @@ private Q_SLOTS:
         // The field before the first separator is the time of writing.
         QVERIFY(QDateTime::fromString(line.section(",\t", 0, 0), Qt::TextDate).isValid());
 
+        // A motion fault the status display clears by itself is logged all the same.
+        rig.laser.InjectError(31);
+        rig.Tick();
+        QCOMPARE(rig.Controller().SystemErrorWord(), std::uint16_t{0});
+        QCOMPARE(LoggedCodes(FaultFile(directory)).last(), QString("31 QCL 2 motion fault"));
+
         // A ring whose next slot is 0 holds its newest codes in slots 19 and 18.
         rig.laser.Modify([](sim::SimState& s) {
             s.faultRings.errors[19] = 50;
             s.faultRings.errors[18] = 51;
             s.faultRings.errorsIndex = 0;
             s.faultRings.errorsNumItems = 2;
+            s.errorWord = 50; // the fault the status display shows, and logs the lists for
+            s.activeFault = true;
         });
         rig.Tick();
-        QCOMPARE(LoggedCodes(FaultFile(directory)).mid(3),
+        QCOMPARE(LoggedCodes(FaultFile(directory)).mid(4),
                  QStringList({"50 QCL 1 config CRC bad", "51 QCL 2 config CRC bad"}));
     }
 
