@@ -35,10 +35,7 @@ void AboutPage::InitializeUI() {
                 ui.lineEdit_MaxDwellTime, ui.label_DwellTimeUnit},
                false);
     FillIdentity();
-    ui.comboBox_QCLs->clear();
-    const std::size_t installed = shell_.Controller().InstalledQcls();
-    for (std::size_t i = 1; i <= installed; ++i)
-        ui.comboBox_QCLs->addItem(tr("QCL %1").arg(i));
+    FillQclChooser(*ui.comboBox_QCLs, shell_.Controller().InstalledQcls());
 }
 
 void AboutPage::Opening() {
@@ -69,9 +66,6 @@ void AboutPage::FillIdentity() {
 }
 
 void AboutPage::comboBoxQCLsIndexChanged(int index) {
-    const LaserCache c = shell_.Controller().Snapshot();
-    if (index < 0 || static_cast<std::size_t>(index) >= c.InstalledQcls())
-        return;
     ShowQclLimits({ui.label_ModelSerialNumberValue, ui.lineEdit_MinDriveCurrent,
                    ui.lineEdit_MaxDriveCurrent,     ui.lineEdit_MinDriveCwCurrent,
                    ui.lineEdit_MaxDriveCwCurrent,   ui.lineEdit_MinTemperature,
@@ -83,7 +77,7 @@ void AboutPage::comboBoxQCLsIndexChanged(int index) {
                    ui.lineEdit_MaxScanRate,         ui.lineEdit_MinDwellTime,
                    ui.lineEdit_MaxDwellTime,        ui.lineEdit_MinTuningRange,
                    ui.lineEdit_MaxTuningRange,      ui.label_TuningRangeUnit},
-                  c.adminQcl[index], shell_.Texts());
+                  shell_.Controller().Snapshot(), index, shell_.Texts());
 }
 
 } // namespace tarvex::panel

@@ -14,10 +14,7 @@ FactoryPage::FactoryPage(PanelShell& shell, QWidget* parent) : FormPage(shell, p
 }
 
 void FactoryPage::InitializeUI() {
-    ui.comboBox_qcl_manufacturing->clear();
-    const std::size_t installed = shell_.Controller().InstalledQcls();
-    for (std::size_t i = 1; i <= installed; ++i)
-        ui.comboBox_qcl_manufacturing->addItem(tr("QCL %1").arg(i));
+    FillQclChooser(*ui.comboBox_qcl_manufacturing, shell_.Controller().InstalledQcls());
 }
 
 void FactoryPage::Opening() {
@@ -36,9 +33,6 @@ void FactoryPage::Opening() {
 }
 
 void FactoryPage::comboBoxQCLManufacturingIndexChanged(int index) {
-    const LaserCache c = shell_.Controller().Snapshot();
-    if (index < 0 || static_cast<std::size_t>(index) >= c.InstalledQcls())
-        return;
     ShowQclLimits({ui.label_FactoryQclSerialNumValue, ui.lineEdit_FactoryMinCurrent,
                    ui.lineEdit_FactoryMaxCurrent,     ui.lineEdit_FactoryMinCwCurrent,
                    ui.lineEdit_FactoryMaxCwCurrent,   ui.lineEdit_FactoryMinTemperature,
@@ -50,7 +44,7 @@ void FactoryPage::comboBoxQCLManufacturingIndexChanged(int index) {
                    ui.lineEdit_FactoryMaxScanRate,    ui.lineEdit_FactoryMinDwellTime,
                    ui.lineEdit_FactoryMaxDwellTime,   ui.lineEdit_FactoryMinTuningRange,
                    ui.lineEdit_FactoryMaxTuningRange, ui.label_FactoryTuningRangeUnit},
-                  c.adminQcl[index], shell_.Texts());
+                  shell_.Controller().Snapshot(), index, shell_.Texts());
 }
 
 } // namespace tarvex::panel

@@ -2,6 +2,7 @@
 
 #include "UnitTexts.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -64,7 +65,17 @@ QString HoursText(const LaserCache& cache) {
     return QString::number(static_cast<double>(cache.admin.hrs), 'f', 2);
 }
 
-void ShowQclLimits(const QclLimitFields& f, const AdminQclParams& q, const UnitTexts& texts) {
+void FillQclChooser(QComboBox& chooser, std::size_t installed) {
+    chooser.clear();
+    for (std::size_t i = 1; i <= installed; ++i)
+        chooser.addItem(QCoreApplication::translate("MainWindow", "QCL %1").arg(i));
+}
+
+void ShowQclLimits(const QclLimitFields& f, const LaserCache& cache, int index,
+                   const UnitTexts& texts) {
+    if (index < 0 || static_cast<std::size_t>(index) >= cache.InstalledQcls())
+        return;
+    const AdminQclParams& q = cache.adminQcl[static_cast<std::size_t>(index)];
     f.serialNumber->setText(QString::fromStdString(FieldText(q.serial_num_length, q.serial_num)));
     f.minCurrent->setText(Grouped(q.min_drive_current));
     f.maxCurrent->setText(Grouped(q.max_drive_current));

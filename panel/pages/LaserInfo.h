@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -47,10 +48,15 @@ struct QclLimitFields {
     QLabel* tuningRangeUnit;
 };
 
-// Fills the fields with `qcl`'s serial number and limits: the drive currents and the largest
-// pulse rate and width as whole numbers with thousands separators, the smallest rate and width
-// as plain whole numbers, the temperatures with 2 decimals, the rest in general notation; "N/A"
-// for the CW currents of a QCL that cannot run CW.
-void ShowQclLimits(const QclLimitFields& fields, const AdminQclParams& qcl, const UnitTexts& texts);
+// Fills the fields with the serial number and limits of the QCL at `index` (0-based; nothing
+// for one not installed): the drive currents and the largest pulse rate and width as whole
+// numbers with thousands separators, the smallest rate and width as plain whole numbers, the
+// temperatures with 2 decimals, the rest in general notation; "N/A" for the CW currents of a
+// QCL that cannot run CW.
+void ShowQclLimits(const QclLimitFields& fields, const LaserCache& cache, int index,
+                   const UnitTexts& texts);
+
+// "QCL 1" up to the number of QCLs installed.
+void FillQclChooser(QComboBox& chooser, std::size_t installed);
 
 } // namespace tarvex::panel
