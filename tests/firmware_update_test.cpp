@@ -13,8 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -154,9 +157,13 @@ TEST(FirmwareUpdate, BadFilesNeverReachTheLaser) {
     EXPECT_EQ(result.message, "Unable to open file.");
 
     // Opening a FIFO would wait for a writer for good, and a device would never end.
+    std::vector<std::filesystem::path> irregular{rig.dir.Path()};
+#if !defined(_WIN32)
     ASSERT_EQ(::mkfifo((rig.dir / "Tarvex_PROM_prod_fifo.ufp").c_str(), 0600), 0);
-    for (const auto& path : {rig.dir / "Tarvex_PROM_prod_fifo.ufp",
-                             std::filesystem::path("/dev/zero"), rig.dir.Path()}) {
+    irregular.push_back(rig.dir / "Tarvex_PROM_prod_fifo.ufp");
+    irregular.push_back("/dev/zero");
+#endif
+    for (const auto& path : irregular) {
         result = updater.UpdateFromFile(path);
         EXPECT_EQ(result.message, "Unable to open file: it is not a regular file.") << path;
     }

@@ -97,7 +97,11 @@ private:
 
 std::shared_ptr<PacketTrace> PacketTrace::Open(const std::filesystem::path& path,
                                                std::string& error) {
+#if defined(_WIN32)
+    std::FILE* file = ::_wfopen(path.c_str(), L"a"); // keeps a path the ANSI code page cannot hold
+#else
     std::FILE* file = std::fopen(path.c_str(), "a");
+#endif
     if (file == nullptr) {
         error = std::strerror(errno);
         return nullptr;
