@@ -281,6 +281,8 @@ public:
     bool InjectProcessTrigger();
     bool SetPointerEnable(bool on);
     void SetTunedQcl(std::uint8_t qcl);
+    // The preferred QCL the panel's Scan page chose for the next sweep.
+    void SetScanQcl(std::uint8_t qcl);
     void SetWlTrigPulseWidth(std::uint16_t pulseWidthUs);
 
     // =========================================================================================

@@ -51,6 +51,7 @@ struct LaserCache {
     std::uint8_t scanMode = 0;
     std::uint8_t scanOperation = 0;
     std::uint8_t tunedQcl = 0;
+    std::uint8_t scanQcl = 0; // the preferred QCL of the next sweep (0: none)
     SingleWWParams singleWW;
     SweepModeParams sweep;
     StepMeasureParams stepMeasure;

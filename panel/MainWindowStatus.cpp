@@ -67,6 +67,7 @@ void MainWindow::FollowArming(const StatusView& view) {
 void MainWindow::FollowTune() {
     qCDebug(lcPanel, "MANUAL TUNING OPERATION");
     const ScanStatus scan = controller_.GetScanStatus();
+    tunePage_->RefreshExtendedStatus();
     if (!scan.scanInProgress) {
         qCDebug(lcPanel, "MAINWINDOW::SCAN NOT IN PROGRESS");
         pending_ = PendingOperation::None;

@@ -255,6 +255,10 @@ void KTarvexController::SetTunedQcl(std::uint8_t qcl) {
     });
 }
 
+void KTarvexController::SetScanQcl(std::uint8_t qcl) {
+    UpdateCache([&](LaserCache& c) { c.scanQcl = qcl; });
+}
+
 // --- Run control ---------------------------------------------------------------------------------
 
 bool KTarvexController::RunScanOperation(std::uint8_t operation) {

@@ -1,10 +1,13 @@
 #include "ScanPage.h"
 
 #include "CommandLine.h"
+#include "ExtendedStatus.h"
 #include "KTarvexController.h"
 #include "Lamps.h"
 #include "PanelDialogs.h"
+#include "PanelTrace.h"
 #include "Preconditions.h"
+#include "PreferredQcl.h"
 #include "RangeTable.h"
 #include "StatusView.h"
 #include "UnitTexts.h"
@@ -18,6 +21,15 @@ int ModeOf(PendingOperation scan) {
     return static_cast<int>(scan) - static_cast<int>(PendingOperation::SweepScan);
 }
 
+// The element list holds times in milliseconds; the laser takes microseconds.
+std::uint32_t Microseconds(const QString& milliseconds) {
+    return static_cast<std::uint32_t>(milliseconds.toDouble() * 1000.0);
+}
+
+QString NumberOfScansText(int count) {
+    return count == 0 ? ScanPage::tr("Infinite") : QString::number(count);
+}
+
 } // namespace
 
 ScanPage::ScanPage(PanelShell& shell, QWidget* parent) : FormPage(shell, parent) {
@@ -27,6 +39,20 @@ ScanPage::ScanPage(PanelShell& shell, QWidget* parent) : FormPage(shell, parent)
             &ScanPage::buttonClickedStartScan);
     connect(ui.cmdLinkButton_StopScan, &QAbstractButton::clicked, this,
             &ScanPage::buttonClickedStopScan);
+    connect(ui.cmdLinkButton_PauseScan, &QAbstractButton::clicked, this,
+            &ScanPage::buttonClickedPauseResumeScan);
+    connect(ui.commandLinkButton_ManualStep, &QAbstractButton::clicked, this,
+            &ScanPage::commandLinkButton_ManualStepClicked);
+    connect(ui.cmdLinkButton_ExtendedInfo, &QAbstractButton::clicked, this,
+            &ScanPage::buttonClickedExtendedInfo);
+    connect(ui.commandLinkButton_ViewScanSettings, &QAbstractButton::clicked, this,
+            &ScanPage::buttonClickedScanParameters);
+    connect(ui.tableWidget_scanTuningRanges, &QTableWidget::cellClicked, this,
+            &ScanPage::tableWidget_scanTuningRangesClicked);
+    connect(ui.tableWidget_scanTuningRanges->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &ScanPage::tableWidget_scanTuningRangesHeaderClicked);
+    ConnectModeFields();
+    SetUpModeFields();
     ui.tableWidget_scanTuningRanges->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 }
 
@@ -34,26 +60,33 @@ void ScanPage::InitializeUI() {
     SetVisible({ui.cmdLinkButton_PauseScan, ui.label_ScanModes, ui.label_ScanRange,
                 ui.tableWidget_ExtendedStatus},
                false);
-    // Nothing to show in the extended table until the scan modes' settings are on the page.
-    SetEnabled({ui.cmdLinkButton_ExtendedInfo, ui.commandLinkButton_ViewScanSettings}, false);
+    ShowPauseButton(false);
     const UnitTexts& texts = shell_.Texts();
     const std::uint8_t displayUnit =
         shell_.Controller().ReadCache([](const LaserCache& c) { return c.displayUnits.ww; });
-    for (int mode = 0; mode < 3; ++mode) {
+    for (int mode = 0; mode < kModeCount; ++mode) {
         QComboBox* chooser = UnitChooser(mode);
-        const QSignalBlocker blocker(chooser);
-        chooser->clear();
-        chooser->addItems({texts.wavelengthUnit, texts.wavenumberUnit});
-        chooser->setCurrentText(texts.Unit(displayUnit));
+        {
+            const QSignalBlocker blocker(chooser);
+            chooser->clear();
+            chooser->addItems({texts.wavelengthUnit, texts.wavenumberUnit});
+            chooser->setCurrentText(texts.Unit(displayUnit));
+        }
+        // Filled anew from the laser (again after a favourite is recalled).
+        ui.comboBox_scanmodes->setItemData(mode, false, Qt::UserRole);
+        NumScansBox(mode)->setValue(0);
     }
+    comboBoxSweepModeUnitsChanged(UnitChooser(Sweep)->currentText());
+    comboBoxStepMeasureModeUnitsChanged(UnitChooser(StepMeasure)->currentText());
+    comboBoxMultiSpectralModeUnitsChanged(UnitChooser(MultiSpectral)->currentText());
     currentScanModeIndexChanged(ui.comboBox_scanmodes->currentIndex());
 }
 
 QComboBox* ScanPage::UnitChooser(int mode) const {
     switch (mode) {
-    case 1:
+    case StepMeasure:
         return ui.comboBox_StepMeasureModeUnits;
-    case 2:
+    case MultiSpectral:
         return ui.comboBox_MultiSpectralModeUnits;
     default:
         return ui.comboBox_SweepModeUnits;
@@ -61,7 +94,7 @@ QComboBox* ScanPage::UnitChooser(int mode) const {
 }
 
 std::uint8_t ScanPage::ModeUnit(int mode) const {
-    return static_cast<std::uint8_t>(UnitChooser(mode)->currentIndex() + 1);
+    return shell_.Texts().UnitOf(UnitChooser(mode)->currentText());
 }
 
 void ScanPage::RebuildRange(std::uint8_t unit) {
@@ -79,8 +112,64 @@ void ScanPage::currentScanModeIndexChanged(int index) {
     SetEnabled(
         {ui.cmdLinkButton_PauseScan, ui.commandLinkButton_ManualStep, ui.cmdLinkButton_StopScan},
         false);
+    TakeStoredNumberOfScans(index);
     RebuildRange(ModeUnit(index));
+    const LaserCache c = shell_.Controller().Snapshot();
+    switch (index) {
+    case Sweep:
+        SetScanPreferredQcl(c.sweep.qcl);
+        break;
+    case StepMeasure:
+        SetScanPreferredQcl(0);
+        ui.checkBox_StepMeasureKeepLaserOn->setChecked(c.stepMeasure.enable_params == 1);
+        break;
+    default:
+        SetScanPreferredQcl(0);
+        ui.checkBox_MultiSpectralModeKeepLaserOn->setChecked(c.multiSpectral.keep_laser_on != 0);
+        break;
+    }
 }
+
+void ScanPage::TakeStoredNumberOfScans(int mode) {
+    QSpinBox* box = NumScansBox(mode);
+    if (box->value() != 0)
+        return;
+    const LaserCache c = shell_.Controller().Snapshot();
+    const std::uint16_t stored = mode == Sweep         ? c.sweep.num_scans
+                                 : mode == StepMeasure ? c.stepMeasure.num_scans
+                                                       : c.multiSpectral.num_scans;
+    if (stored == 0) {
+        InfiniteBox(mode)->setChecked(true);
+        return;
+    }
+    InfiniteBox(mode)->setChecked(false);
+    box->setValue(stored);
+}
+
+// --- Preferred QCL -------------------------------------------------------------------------------
+
+void ScanPage::SetScanPreferredQcl(std::uint8_t qcl) {
+    shell_.Controller().SetScanQcl(qcl);
+    MarkPreferredQcl(*ui.tableWidget_scanTuningRanges, qcl);
+}
+
+void ScanPage::ChoosePreferredQcl(int column) {
+    const std::uint8_t preferred =
+        shell_.Controller().ReadCache([](const LaserCache& c) { return c.scanQcl; });
+    SetScanPreferredQcl(ToggledPreferredQcl(preferred, column));
+}
+
+void ScanPage::tableWidget_scanTuningRangesClicked(int row, int column) {
+    qCDebug(lcPanel, "Clicked row:%i, col:%i", row, column);
+    ChoosePreferredQcl(column);
+}
+
+void ScanPage::tableWidget_scanTuningRangesHeaderClicked(int column) {
+    qCDebug(lcPanel, "Header Clicked col:%i", column);
+    ChoosePreferredQcl(column);
+}
+
+// --- Run control ---------------------------------------------------------------------------------
 
 void ScanPage::buttonClickedStartScan() {
     Preconditions& checks = shell_.Checks();
@@ -94,6 +183,7 @@ void ScanPage::buttonClickedStartScan() {
     const std::uint8_t trigger = shell_.Controller().ReadCache(
         [](const LaserCache& c) { return c.laserParams.process_trigger_mode; });
     ui.cmdLinkButton_StartScan->setEnabled(false);
+    ShowPauseButton(false);
     ui.cmdLinkButton_PauseScan->setEnabled(true);
     ui.cmdLinkButton_StopScan->setEnabled(true);
     ui.commandLinkButton_ManualStep->setEnabled(trigger == process_trigger::kManual);
@@ -111,54 +201,58 @@ void ScanPage::buttonClickedStartScan() {
 std::optional<PendingOperation> ScanPage::StartChosenScan() {
     KTarvexController& controller = shell_.Controller();
     PanelDialogs& dialogs = shell_.Dialogs();
-    const LaserCache c = controller.Snapshot();
-    const TuningRange overall = OverallTuningRange(c);
+    const TuningRange overall = controller.OverallTuningRange();
+    const int mode = ui.comboBox_scanmodes->currentIndex();
+    const std::uint8_t unit = ModeUnit(mode);
     // Values in cm-1 are held to the laser's range.
-    const auto limit = [&overall](float value, std::uint8_t unit) {
-        return unit == units::kWavenumber ? LimitToRange(value, overall) : value;
+    const auto limit = [&overall, unit](double value) {
+        const auto ww = static_cast<float>(value);
+        return unit == units::kWavenumber ? LimitToRange(ww, overall) : ww;
     };
+    const auto numScans = static_cast<std::uint16_t>(NumScansBox(mode)->value());
     bool started = false;
     PendingOperation scan = PendingOperation::SweepScan;
-    switch (ui.comboBox_scanmodes->currentIndex()) {
-    case 0: {
-        const SweepModeParams& p = c.sweep;
-        if (p.scan_speed == 0) {
+    switch (mode) {
+    case Sweep: {
+        const double speed = ui.doubleSpinBox_SweepModeScanSpeed->value();
+        if (speed == 0) {
             dialogs.Information(shell_.Window(), tr("Invalid scan speed value."));
             return std::nullopt;
         }
-        const std::uint8_t unit = p.scan_start_unit;
-        started =
-            controller.StartSweepScan(limit(p.scan_start_ww, unit), limit(p.scan_stop_ww, unit),
-                                      p.scan_speed, unit, p.num_scans, p.bidirectional != 0, p.qcl);
+        const std::uint8_t preferred =
+            controller.ReadCache([](const LaserCache& c) { return c.scanQcl; });
+        started = controller.StartSweepScan(
+            limit(ui.doubleSpinBox_SweepModeStart->value()),
+            limit(ui.doubleSpinBox_SweepModeStop->value()), static_cast<float>(speed), unit,
+            numScans, ui.checkBox_sweepModeBiDirectional->isChecked(), preferred);
         break;
     }
-    case 1: {
-        const StepMeasureParams& p = c.stepMeasure;
-        if (p.step_size == 0) {
+    case StepMeasure: {
+        const double step = ui.doubleSpinBox_StepMeasureModeStepSize->value();
+        if (step == 0) {
             dialogs.Information(shell_.Window(), tr("Invalid step size."));
             return std::nullopt;
         }
-        const std::uint8_t unit = p.scan_start_unit;
         scan = PendingOperation::StepMeasureScan;
-        started =
-            controller.StartStepMeasureScan(limit(p.scan_start, unit), limit(p.scan_stop, unit),
-                                            p.step_size, unit, p.num_scans, p.enable_params == 1);
+        started = controller.StartStepMeasureScan(
+            limit(ui.doubleSpinBox_StepMeasureModeStart->value()),
+            limit(ui.doubleSpinBox_StepMeasureModeStop->value()), static_cast<float>(step), unit,
+            numScans, ui.checkBox_StepMeasureKeepLaserOn->isChecked());
         break;
     }
-    case 2: {
-        const MultiSpectralParams& p = c.multiSpectral;
-        if (p.num_ww == 0) {
+    case MultiSpectral: {
+        const QTableWidget& list = *ui.tableWidget_MultiSpectralModeElements;
+        if (list.rowCount() == 0) {
             dialogs.Information(shell_.Window(), tr("No Wavenumber/Wavelength specified."));
             return std::nullopt;
         }
-        std::vector<MultiSpectralElement> elements(
-            p.elements.begin(),
-            p.elements.begin() + std::min<std::size_t>(p.num_ww, p.elements.size()));
-        for (MultiSpectralElement& element : elements)
-            element.scan_ww = limit(element.scan_ww, p.scan_ww_unit);
+        std::vector<MultiSpectralElement> elements;
+        for (int row = 0; row < list.rowCount(); ++row)
+            elements.push_back({limit(ElementValue(row)), Microseconds(list.item(row, 1)->text()),
+                                Microseconds(list.item(row, 2)->text())});
         scan = PendingOperation::MultiSpectralScan;
-        started = controller.StartMultiSpectralScan(elements, p.scan_ww_unit, p.num_scans,
-                                                    p.keep_laser_on != 0);
+        started = controller.StartMultiSpectralScan(
+            elements, unit, numScans, ui.checkBox_MultiSpectralModeKeepLaserOn->isChecked());
         break;
     }
     default:
@@ -175,6 +269,31 @@ void ScanPage::buttonClickedStopScan() {
     shell_.Controller().StopScan();
     ui.stackedWidget_mode_params->setCurrentIndex(ui.comboBox_scanmodes->currentIndex() + 1);
 }
+
+void ScanPage::buttonClickedPauseResumeScan() {
+    if (!shell_.Checks().ArmedAndTecsReady())
+        return;
+    KTarvexController& controller = shell_.Controller();
+    const bool pausing = ui.cmdLinkButton_PauseScan->text() == tr("Pause Scan");
+    // The button says what the laser does: unchanged when it did not take the operation.
+    if (pausing ? controller.PauseScan() : controller.ResumeScan())
+        ShowPauseButton(pausing);
+}
+
+void ScanPage::ShowPauseButton(bool paused) {
+    ui.cmdLinkButton_PauseScan->setIcon(
+        QIcon(paused ? QStringLiteral(":/TarvexControl/Resources/Play-Normal-icon.png")
+                     : QStringLiteral(":/TarvexControl/Resources/Pause-Normal-icon.png")));
+    ui.cmdLinkButton_PauseScan->setText(paused ? tr("Resume Scan") : tr("Pause Scan"));
+}
+
+void ScanPage::commandLinkButton_ManualStepClicked() {
+    if (!shell_.Checks().ArmedAndTecsReady())
+        return;
+    shell_.Controller().ManualStep();
+}
+
+// --- Following a scan ----------------------------------------------------------------------------
 
 bool ScanPage::FollowScan(PendingOperation scan, const ScanStatus& status, const StatusView& view) {
     const bool stepMeasure = scan == PendingOperation::StepMeasureScan;
@@ -193,6 +312,7 @@ bool ScanPage::FollowScan(PendingOperation scan, const ScanStatus& status, const
         return true;
     }
     ShowProgress(scan, status, view);
+    RefreshExtendedStatus();
     return false;
 }
 
@@ -244,6 +364,77 @@ void ScanPage::ShowScanEnded(PendingOperation scan) {
     ui.label_CurrentScanWaveNumberValue->clear();
     ui.label_CurrentScanNumberValue->clear();
     ui.progressBar_ScanProgress->setValue(100);
+}
+
+// --- Extended table ------------------------------------------------------------------------------
+
+void ScanPage::buttonClickedExtendedInfo() {
+    QTableWidget& table = *ui.tableWidget_ExtendedStatus;
+    if (!table.isHidden() && extendedShowsStatus_) {
+        table.hide();
+        extendedShowsStatus_ = false;
+        return;
+    }
+    extendedShowsStatus_ = true;
+    table.show();
+    RefreshExtendedStatus();
+}
+
+void ScanPage::RefreshExtendedStatus() {
+    if (ui.tableWidget_ExtendedStatus->isHidden() || !extendedShowsStatus_)
+        return;
+    FillExtendedStatus(*ui.tableWidget_ExtendedStatus, ExtendedColumns::Scan,
+                       shell_.Controller().Snapshot());
+}
+
+void ScanPage::buttonClickedScanParameters() {
+    extendedShowsStatus_ = false;
+    ShowScanSettings();
+    ui.tableWidget_ExtendedStatus->show();
+}
+
+void ScanPage::ShowScanSettings() {
+    QTableWidget& table = *ui.tableWidget_ExtendedStatus;
+    const int mode = ui.comboBox_scanmodes->currentIndex();
+    const std::uint8_t unit = ModeUnit(mode);
+    const QString count = NumberOfScansText(NumScansBox(mode)->value());
+    const auto ww = [unit](double value) { return FormatWw(static_cast<float>(value), unit); };
+    QStringList cells;
+    switch (mode) {
+    case Sweep:
+        SetTableHeaders(table, {QString()},
+                        {tr("Start"), tr("Stop"), tr("Scan Speed"), tr("Number\nOf Scans"),
+                         tr("Scan\nDirection")});
+        cells = {ww(ui.doubleSpinBox_SweepModeStart->value()),
+                 ww(ui.doubleSpinBox_SweepModeStop->value()),
+                 ui.doubleSpinBox_SweepModeScanSpeed->text(), count,
+                 ui.checkBox_sweepModeBiDirectional->isChecked() ? tr("Both") : tr("Single")};
+        break;
+    case StepMeasure:
+        SetTableHeaders(table, {QString()},
+                        {tr("Start"), tr("Stop"), tr("Step Size"), tr("Number of Scans")});
+        cells = {ww(ui.doubleSpinBox_StepMeasureModeStart->value()),
+                 ww(ui.doubleSpinBox_StepMeasureModeStop->value()),
+                 ui.doubleSpinBox_StepMeasureModeStepSize->text(), count};
+        break;
+    default: {
+        const QTableWidget& list = *ui.tableWidget_MultiSpectralModeElements;
+        QStringList rows;
+        for (int row = 0; row < list.rowCount(); ++row)
+            rows << QString::number(row + 1);
+        SetTableHeaders(table, rows,
+                        {unit == units::kWavenumber ? tr("Wavenumber") : tr("Wavelength"),
+                         tr("Dwell Time(ms)"), tr("Off Time(ms)"), tr("Number of Scans:")});
+        for (int row = 0; row < list.rowCount(); ++row)
+            for (int column = 0; column < 3; ++column)
+                DisplayCell(table, row, column)->setText(list.item(row, column)->text());
+        if (list.rowCount() > 0)
+            DisplayCell(table, 0, 3)->setText(count);
+        return;
+    }
+    }
+    for (int column = 0; column < cells.size(); ++column)
+        DisplayCell(table, 0, column)->setText(cells[column]);
 }
 
 } // namespace tarvex::panel

@@ -1,17 +1,47 @@
 #include "TunePage.h"
 
 #include "CommandLine.h"
+#include "ExtendedStatus.h"
 #include "KTarvexController.h"
 #include "PanelDialogs.h"
 #include "PanelShell.h"
 #include "PanelTrace.h"
 #include "Preconditions.h"
+#include "PreferredQcl.h"
 #include "RangeTable.h"
 #include "StatusView.h"
 #include "UnitTexts.h"
 #include "Widgets.h"
 
 namespace tarvex::panel {
+
+namespace {
+
+QString PulseModeText(std::uint8_t mode) {
+    switch (mode) {
+    case pulse_mode::kExternalTrigger:
+        return TunePage::tr("External Trigger");
+    case pulse_mode::kExternalPassThrough:
+        return TunePage::tr("External Passthru");
+    case pulse_mode::kWavelengthTrigger:
+        return TunePage::tr("Wavelength Trigger");
+    default:
+        return TunePage::tr("Internal");
+    }
+}
+
+QString TriggerModeText(std::uint8_t mode) {
+    switch (mode) {
+    case process_trigger::kManual:
+        return TunePage::tr("Manual");
+    case process_trigger::kExternalStep:
+        return TunePage::tr("External");
+    default:
+        return TunePage::tr("Internal");
+    }
+}
+
+} // namespace
 
 TunePage::TunePage(PanelShell& shell, QWidget* parent) : FormPage(shell, parent) {
     connect(ui.doubleSpinBox_tuneWW, &QDoubleSpinBox::textChanged, this,
@@ -24,6 +54,12 @@ TunePage::TunePage(PanelShell& shell, QWidget* parent) : FormPage(shell, parent)
             &TunePage::buttonClickedStoptuneWW);
     connect(ui.commandLinkButton_CancelManualTune, &QAbstractButton::clicked, this,
             &TunePage::commandLinkButton_CancelManualTuneClicked);
+    connect(ui.commandLinkButton_ExtendedInfoTune, &QAbstractButton::clicked, this,
+            &TunePage::buttonClickedExtendedInfoTune);
+    connect(ui.tableWidget_TuneTuningRanges, &QTableWidget::cellClicked, this,
+            &TunePage::tableWidget_TuneTuningRangesClicked);
+    connect(ui.tableWidget_TuneTuningRanges->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TunePage::tableWidget_TuneTuningRangesHeaderClicked);
     ui.tableWidget_TuneTuningRanges->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 }
 
@@ -40,11 +76,58 @@ void TunePage::InitializeUI() {
     ui.comboBox_tuneWW->addItems({texts.wavelengthUnit, texts.wavenumberUnit});
     SelectDisplayUnit();
     RebuildRange();
+    ShowModes();
+    MarkTunePreferredQcl();
     valueEdited_ = false;
 }
 
 void TunePage::Opening() {
     SelectDisplayUnit();
+    MarkTunePreferredQcl();
+}
+
+void TunePage::MarkTunePreferredQcl() {
+    MarkPreferredQcl(*ui.tableWidget_TuneTuningRanges,
+                     shell_.Controller().ReadCache([](const LaserCache& c) { return c.tunedQcl; }));
+}
+
+void TunePage::ChoosePreferredQcl(int column) {
+    KTarvexController& controller = shell_.Controller();
+    const std::uint8_t preferred = ToggledPreferredQcl(
+        controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), column);
+    controller.SetTunedQcl(preferred);
+    MarkPreferredQcl(*ui.tableWidget_TuneTuningRanges, preferred);
+}
+
+void TunePage::tableWidget_TuneTuningRangesClicked(int row, int column) {
+    qCDebug(lcPanel, "Clicked row:%i, col:%i", row, column);
+    ChoosePreferredQcl(column);
+}
+
+void TunePage::tableWidget_TuneTuningRangesHeaderClicked(int column) {
+    qCDebug(lcPanel, "Header Clicked col:%i", column);
+    ChoosePreferredQcl(column);
+}
+
+void TunePage::ShowModes() {
+    const LaserParams params =
+        shell_.Controller().ReadCache([](const LaserCache& c) { return c.laserParams; });
+    ui.label_TuneModes->setText(tr("Using Pulse Mode : ") + PulseModeText(params.pulse_mode) +
+                                tr(", Trigger Mode : ") +
+                                TriggerModeText(params.process_trigger_mode));
+}
+
+void TunePage::buttonClickedExtendedInfoTune() {
+    QTableWidget& table = *ui.tableWidget_ExtendedStatusTune;
+    table.setVisible(table.isHidden());
+    RefreshExtendedStatus();
+}
+
+void TunePage::RefreshExtendedStatus() {
+    if (ui.tableWidget_ExtendedStatusTune->isHidden())
+        return;
+    FillExtendedStatus(*ui.tableWidget_ExtendedStatusTune, ExtendedColumns::Tune,
+                       shell_.Controller().Snapshot());
 }
 
 void TunePage::SelectDisplayUnit() {
@@ -146,6 +229,8 @@ void TunePage::buttonClickedtuneWW() {
     SetEnabled({ui.label_tuneWW, ui.doubleSpinBox_tuneWW, ui.comboBox_tuneWW,
                 ui.commandLinkButton_CancelManualTune},
                false);
+    // Hidden until the first tune: before it there is nothing of the tune's to show.
+    ui.commandLinkButton_ExtendedInfoTune->show();
     ui.commandLinkButton_ExtendedInfoTune->setEnabled(true);
     if (shell_.Options().runMode == operating_mode::kManufacturing)
         SetDirectQclControlsVisible(true);
@@ -175,6 +260,7 @@ void TunePage::comboBoxtuneWWIndexChanged(const QString& text) {
     // The value was shown in the other unit.
     double value = units::Convert(static_cast<float>(ui.doubleSpinBox_tuneWW->value()));
     RebuildRange();
+    ShowModes();
     if (Unit() == units::kWavenumber)
         value = RoundToHalf(value);
     ui.doubleSpinBox_tuneWW->setValue(value);

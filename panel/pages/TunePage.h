@@ -36,6 +36,8 @@ public:
     void LoadDirectQclControls(std::uint8_t slot, std::uint8_t mode);
 
     bool ValueEdited() const { return valueEdited_; }
+    // While the extended status table is open, fills it from the controller's readbacks.
+    void RefreshExtendedStatus();
 
 public Q_SLOTS:
     void tuneWWValueChanged(const QString& text);
@@ -43,10 +45,17 @@ public Q_SLOTS:
     void buttonClickedtuneWW();
     void buttonClickedStoptuneWW();
     void commandLinkButton_CancelManualTuneClicked();
+    void buttonClickedExtendedInfoTune();
+    void tableWidget_TuneTuningRangesClicked(int row, int column);
+    void tableWidget_TuneTuningRangesHeaderClicked(int column);
 
 private:
     void SelectDisplayUnit();
     void SetDirectQclControlsVisible(bool visible);
+    void ChoosePreferredQcl(int column);
+    void MarkTunePreferredQcl();
+    // label_TuneModes: the pulse mode and process trigger the laser tunes with.
+    void ShowModes();
 
     // The value was edited since the last tune started.
     bool valueEdited_ = false;

@@ -4,6 +4,7 @@
 #include "PanelRig.h"
 #include "support/SimRig.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -352,8 +353,8 @@ private Q_SLOTS:
         QVERIFY(rig.Shows("commandLinkButton_EnableDisablePointer", Lamp::Red));
 
         // The developer flag starts a scan on a laser that is not armed yet.
-        rig.Controller().UpdateCache([](LaserCache& c) { c.sweep.num_scans = 0; });
         rig.Click("cmdLinkButton_Scan");
+        rig.Find<QCheckBox>("checkBox_SweepModeNumberOfScansInfinite")->setChecked(true);
         rig.Click("commandLinkButton_LaserOn");
         QVERIFY(rig.dialogs.messages.empty());
         QVERIFY(rig.TickUntil([&] { return rig.Controller().StatusBit(status::kScanInProgress); }));
