@@ -4,6 +4,7 @@
 #include "Widgets.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 
 namespace tarvex::panel {
 
@@ -17,6 +18,17 @@ QString Number(float value, int decimals) {
     return QString::number(static_cast<double>(value), 'f', decimals);
 }
 
+// Every column in view, its long name wrapped rather than cut off.
+void FitColumns(QTableWidget& table) {
+    QHeaderView& header = *table.horizontalHeader();
+    header.setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
+    header.setSectionResizeMode(QHeaderView::Stretch);
+    QFont font = header.font();
+    font.setPointSize(8);
+    header.setFont(font);
+    header.setMinimumHeight(2 * QFontMetrics(font).lineSpacing() + 8);
+}
+
 } // namespace
 
 void SetTableHeaders(QTableWidget& table, const QStringList& rows, const QStringList& columns) {
@@ -25,6 +37,7 @@ void SetTableHeaders(QTableWidget& table, const QStringList& rows, const QString
     table.setColumnCount(static_cast<int>(columns.size()));
     table.setVerticalHeaderLabels(rows);
     table.setHorizontalHeaderLabels(columns);
+    FitColumns(table);
 }
 
 QStringList ExtendedStatusColumns(ExtendedColumns columns) {
@@ -45,6 +58,8 @@ void FillExtendedStatus(QTableWidget& table, ExtendedColumns columns, const Lase
     if (table.columnCount() != headers.size() ||
         table.horizontalHeaderItem(0)->text() != headers.front())
         SetTableHeaders(table, {Tr("QCL1"), Tr("QCL2"), Tr("QCL3"), Tr("QCL4")}, headers);
+    else
+        FitColumns(table);
     for (std::size_t i = 0; i < kMaxQcls; ++i) {
         const QclInfoParam& info = cache.qclInfo[i];
         const QclInfoParam2& info2 = cache.qclInfo2[i];

@@ -7,11 +7,13 @@
 #include "SimLaser.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLayout>
+#include <QTableWidget>
 
 using namespace tarvex;
 using namespace tarvex::panel;
@@ -57,9 +59,10 @@ private Q_SLOTS:
         rig_.Arm();
         rig_.Find<QComboBox>("comboBox_tuneWW")->setCurrentText("cm-1");
         rig_.Find<QDoubleSpinBox>("doubleSpinBox_tuneWW")->setValue(1650.0);
-        rig_.Controller().SetTunedQcl(2);
+        rig_.Find<QTableWidget>("tableWidget_TuneTuningRanges")->cellClicked(0, 1);
         rig_.Click("commandLinkButton_tuneWW");
         QVERIFY(rig_.TickUntil([&] { return rig_.Text("label_tuneWWStatus") == "Tuned!"; }));
+        rig_.Click("commandLinkButton_ExtendedInfoTune");
         rig_.Click("commandLinkButton_LaserOn");
         rig_.Tick(4);
         QVERIFY(QDir().mkpath(OutputDirectory()));
@@ -106,17 +109,40 @@ private Q_SLOTS:
             QCOMPARE(rig_.Find<QAbstractButton>(button.toLatin1().constData())->text() + " >",
                      rig_.Text("label_CurrentTabName"));
         }
-        QTest::qWait(0);
-        QWidget& window = *rig_.window;
-        QCOMPARE(window.size(), QSize(1355, 728));
-        QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join(", ")));
-        const QWidget* central = rig_.window->centralWidget();
-        QVERIFY(central->layout()->minimumSize().height() <= central->height());
-        QCOMPARE(XIn(*rig_.Find<QWidget>("label_InterlockStatusLED"), window),
-                 XIn(*rig_.Find<QWidget>("label_EmissionStatusLED"), window));
-        QCOMPARE(XIn(*rig_.Find<QWidget>("label_KeySwitchedStatusLED"), window),
-                 XIn(*rig_.Find<QWidget>("label_SystemFaultLED"), window));
-        QVERIFY(window.grab().save(QDir(OutputDirectory()).filePath(file)));
+        SaveMainWindow(file);
+    }
+
+    // The Scan page while a sweep runs on the preferred QCL chosen on its range table.
+    void renderRunningSweep() {
+        for (const char* manufacturing :
+             {"commandLinkButton_CommSettings", "cmdLinkButton_Manufacturing"})
+            rig_.Find<QWidget>(manufacturing)->hide();
+        rig_.Click("cmdLinkButton_Scan");
+        rig_.Find<QComboBox>("comboBox_SweepModeUnits")->setCurrentText("cm-1");
+        rig_.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeStart")->setValue(1700.0);
+        rig_.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeStop")->setValue(1950.0);
+        rig_.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeScanSpeed")->setValue(10.0);
+        rig_.Find<QCheckBox>("checkBox_SweepModeNumberOfScansInfinite")->setChecked(true);
+        rig_.Find<QTableWidget>("tableWidget_scanTuningRanges")->cellClicked(0, 1);
+        rig_.Click("cmdLinkButton_StartScan");
+        QVERIFY(rig_.TickUntil([&] { return rig_.Text("label_ScanRange") == "Scan Active ..."; }));
+        rig_.Tick(6);
+        SaveMainWindow("scan-page-sweep.png");
+        rig_.Click("cmdLinkButton_StopScan");
+        QVERIFY(rig_.TickUntil([&] { return rig_.window->Pending() == PendingOperation::None; }));
+    }
+
+    // The multi-spectral mode's fields with a few elements listed.
+    void renderMultiSpectralMode() {
+        rig_.Find<QComboBox>("comboBox_scanmodes")->setCurrentIndex(2);
+        rig_.Find<QComboBox>("comboBox_MultiSpectralModeUnits")->setCurrentText("cm-1");
+        rig_.Find<QTableWidget>("tableWidget_MultiSpectralModeElements")->setRowCount(0);
+        for (const double wavenumber : {1050.0, 1400.0, 1700.0, 2100.0}) {
+            rig_.Find<QDoubleSpinBox>("doubleSpinBox_MultiSpectralModeWW")->setValue(wavenumber);
+            rig_.Click("pushButton_AddMultiSpectralModeElement");
+        }
+        rig_.Tick();
+        SaveMainWindow("scan-page-multi-spectral.png");
     }
 
     // The windows the main window opens: the fault log on a few faults, and the live plot on
@@ -149,6 +175,20 @@ private Q_SLOTS:
     }
 
 private:
+    void SaveMainWindow(const QString& file) {
+        QTest::qWait(0);
+        QWidget& window = *rig_.window;
+        QCOMPARE(window.size(), QSize(1355, 728));
+        QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join(", ")));
+        const QWidget* central = rig_.window->centralWidget();
+        QVERIFY(central->layout()->minimumSize().height() <= central->height());
+        QCOMPARE(XIn(*rig_.Find<QWidget>("label_InterlockStatusLED"), window),
+                 XIn(*rig_.Find<QWidget>("label_EmissionStatusLED"), window));
+        QCOMPARE(XIn(*rig_.Find<QWidget>("label_KeySwitchedStatusLED"), window),
+                 XIn(*rig_.Find<QWidget>("label_SystemFaultLED"), window));
+        QVERIFY(window.grab().save(QDir(OutputDirectory()).filePath(file)));
+    }
+
     PanelRig rig_;
 };
 
