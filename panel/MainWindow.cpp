@@ -297,6 +297,32 @@ void MainWindow::InitializeUI() {
     ShowLamp(*ui_->label_ConnectedStatusLED, Lamp::On);
 }
 
+void MainWindow::ShowQclRestarting() {
+    statusFrame_->SetEmissionButtonEnabled(false);
+    // The Tune page's widgets by their form's names: the cancel and extended-status buttons,
+    // the extended status table and the direct QCL controls.
+    for (const char* name :
+         {"commandLinkButton_CancelManualTune", "commandLinkButton_ExtendedInfoTune"})
+        if (auto* button = tunePage_->findChild<QWidget*>(QLatin1String(name)))
+            button->setEnabled(false);
+    for (const char* name :
+         {"tableWidget_ExtendedStatusTune", "label_qclVsrc", "doubleSpinBox_qclVsrcValue",
+          "label_qclCurrent", "doubleSpinBox_qclCurrentValue", "pushButton_updateQcl"})
+        if (auto* widget = tunePage_->findChild<QWidget*>(QLatin1String(name)))
+            widget->setVisible(false);
+}
+
+void MainWindow::ReloadLaserState() {
+    statusTimer_->stop();
+    controller_.refresh();
+    uiReady_ = false;
+    InitializeUI();
+    uiReady_ = true;
+    RefreshStatusDisplay();
+    buttonClickedManual();
+    statusTimer_->start(kStatusPeriodMs);
+}
+
 void MainWindow::EndProgram(int code) {
     exitCode_ = code;
     if (statusTimer_)

@@ -93,6 +93,8 @@ public:
     void SetNavigationEnabled(std::initializer_list<Page> pages, bool enabled) override;
     void SetEmissionButtonEnabled(bool enabled) override;
     void RefreshStatusDisplay() override;
+    void ShowQclRestarting() override;
+    void ReloadLaserState() override;
     // Writes the persistent settings from the controller's and the window's state.
     void SaveSettings() override;
     int SettingsTransport() const override { return settingsTransport_; }

@@ -58,6 +58,14 @@ public:
     // Redraws the status frame from the cache at once.
     virtual void RefreshStatusDisplay() = 0;
 
+    // A QCL is being restarted: the Tune page's controls that act on the running tune and the
+    // emission button are put out of reach.
+    virtual void ShowQclRestarting() = 0;
+    // The laser's state changed as a whole (a favourite was recalled): the status timer stops
+    // while the controller reads everything again and every page is filled afresh, then the
+    // Tune page opens.
+    virtual void ReloadLaserState() = 0;
+
     // Writes the persistent settings.
     virtual void SaveSettings() = 0;
     // The transport the settings keep for the next start: the one in use until the operator

@@ -15,6 +15,15 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
+std::vector<Favorite> ListFavorites(const SavedStateTable& table,
+                                    const std::array<std::string, kSavedStateEntries>& names) {
+    std::vector<Favorite> favorites;
+    for (std::size_t entry = 0; entry < kSavedStateEntries; ++entry)
+        if (table.inUse[entry] && !names[entry].empty())
+            favorites.push_back({table.slot[entry], names[entry]});
+    return favorites;
+}
+
 bool ReadFavorites(KTarvexController& controller, std::vector<Favorite>& favorites) {
     if (!controller.ReadSysNumSavedStates())
         return false;
@@ -25,12 +34,8 @@ bool ReadFavorites(KTarvexController& controller, std::vector<Favorite>& favorit
         anyInUse = anyInUse || inUse != 0;
     if (anyInUse && !controller.ReadSavedStateNames())
         return false;
-    favorites.clear();
-    controller.ReadCache([&](const LaserCache& c) {
-        for (std::size_t entry = 0; entry < kSavedStateEntries; ++entry)
-            if (table.inUse[entry] && !c.savedStateNames[entry].empty())
-                favorites.push_back({table.slot[entry], c.savedStateNames[entry]});
-    });
+    favorites = controller.ReadCache(
+        [&](const LaserCache& c) { return ListFavorites(table, c.savedStateNames); });
     return true;
 }
 

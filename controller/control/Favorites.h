@@ -2,6 +2,7 @@
 
 #include "KTarvexController.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,11 @@ struct Favorite {
     std::uint8_t slot = 0;
     std::string name;
 };
+
+// The favorites of a saved-state table and its names (the cache's), in the table's order; an
+// entry without a name is left out.
+std::vector<Favorite> ListFavorites(const SavedStateTable& table,
+                                    const std::array<std::string, kSavedStateEntries>& names);
 
 // Reads the saved-state table and the names of the entries in use, and gives the favorites in
 // the table's order. A laser without favorites is a good answer (an empty list); only a failed

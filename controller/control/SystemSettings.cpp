@@ -31,6 +31,16 @@ bool WriteProvisioning(KTarvexController& controller, const ProvisioningIpAddr& 
                              &KTarvexController::ReadWriteProvisioningIpAddr);
 }
 
+bool WriteAudioNotification(KTarvexController& controller, const AudioNotificationPref& pref) {
+    return WriteThroughCache(controller, &LaserCache::audio, pref,
+                             &KTarvexController::ReadWriteAudioNotificationPref);
+}
+
+bool WriteGlobalPreferences(KTarvexController& controller, const GlobalPreferences& prefs) {
+    return WriteThroughCache(controller, &LaserCache::globalPrefs, prefs,
+                             &KTarvexController::ReadWriteGlobalPreferences);
+}
+
 GalvoPositions StoredGalvoPositions(const SysConfigImage& sysConfig) {
     GalvoPositions positions;
     std::memcpy(positions.data(), sysConfig.data() + kSysConfigGalvoOffset, sizeof positions);

@@ -1,8 +1,8 @@
 #pragma once
 
 // Settings the laser keeps for itself rather than for an operation: the IP settings it answers
-// on over Ethernet, and the galvo positions stored in its system configuration. Each write
-// leaves the cache as it was when the laser did not take it.
+// on over Ethernet, its preferences, and the galvo positions stored in its system configuration.
+// Each write leaves the cache as it was when the laser did not take it.
 
 #include "KTarvexController.h"
 
@@ -13,6 +13,10 @@ namespace tarvex::control {
 
 // Writes the laser's own IP address, gateway, subnet mask and port.
 bool WriteProvisioning(KTarvexController& controller, const ProvisioningIpAddr& settings);
+
+// Writes the audio notification and LED flash preference, and the global preferences.
+bool WriteAudioNotification(KTarvexController& controller, const AudioNotificationPref& pref);
+bool WriteGlobalPreferences(KTarvexController& controller, const GlobalPreferences& prefs);
 
 // The galvo positions the system configuration keeps, one DAC count per galvo.
 inline constexpr std::size_t kStoredGalvoPositions = 4;

@@ -152,6 +152,11 @@ inline bool AllowsCw(const AdminQclParams& qcl) {
     return qcl.laserMode >= 2 && qcl.laserMode <= 10;
 }
 
+// A module with CW filters fitted reports the capability byte 9.
+inline bool HasCwFilters(const AdminQclParams& qcl) {
+    return qcl.laserMode == 9;
+}
+
 // The highest duty cycle a module may be driven at, in percent: any, for a module that may run
 // continuous wave.
 inline float MaxDutyCycle(const AdminQclParams& qcl) {

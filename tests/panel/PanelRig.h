@@ -67,9 +67,20 @@ public:
     bool Question(QWidget*, const QString& text) override;
     void TitledMessage(QWidget*, MessageKind kind, const QString& title,
                        const QString& text) override;
-    std::optional<QString> GetText(QWidget*, const QString&, const QString&,
+    // The answers of the text input dialogs, in order (a null string, or none queued, cancels),
+    // and the labels they were asked with.
+    std::deque<QString> textAnswers;
+    std::vector<QString> textLabels;
+    std::optional<QString> GetText(QWidget*, const QString&, const QString& label,
                                    const QString&) override {
-        return std::nullopt;
+        textLabels.push_back(label);
+        if (textAnswers.empty())
+            return std::nullopt;
+        const QString answer = textAnswers.front();
+        textAnswers.pop_front();
+        if (answer.isNull())
+            return std::nullopt;
+        return answer;
     }
     std::optional<int> GetInt(QWidget*, const QString&, const QString&, int, int, int) override;
     QString GetExistingDirectory(QWidget*, const QString& caption,

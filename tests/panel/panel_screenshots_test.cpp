@@ -79,6 +79,10 @@ private Q_SLOTS:
                                << "about-page.png";
         QTest::newRow("scan") << "cmdLinkButton_Scan"
                               << "scan-page.png";
+        QTest::newRow("settings") << "cmdLinkButton_Settings"
+                                  << "qcl-settings-page.png";
+        QTest::newRow("favorites") << "commandLinkButton_Favorites"
+                                   << "favorites-page.png";
         QTest::newRow("contact") << "cmdLinkButton_ContactUs"
                                  << "contact-page.png";
         // The two pages of manufacturing mode, with their buttons shown as that mode shows them.
