@@ -315,6 +315,9 @@ void MainWindow::ShowQclRestarting() {
 void MainWindow::ReloadLaserState() {
     statusTimer_->stop();
     controller_.refresh();
+    // The Tune page's direct QCL controls are loaded afresh from the recalled parameters.
+    lastShownQcl_ = 4;
+    lastShownMode_ = 0;
     uiReady_ = false;
     InitializeUI();
     uiReady_ = true;

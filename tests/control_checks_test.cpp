@@ -1,10 +1,12 @@
 // The rules every front end applies before it changes the laser, on the controller against the
 // simulated laser: the order of the checks and what each reads, the tuning range across units,
-// the QCL drive limits in their stored units, and the multi-spectral list.
+// the QCL drive limits in their stored units, a QCL's settings rules, and the multi-spectral
+// list.
 #include "control/Favorites.h"
 #include "control/MultiSpectralList.h"
 #include "control/Preconditions.h"
 #include "control/QclDrive.h"
+#include "control/QclSettings.h"
 #include "support/SimRig.h"
 
 #include <gmock/gmock.h>
@@ -161,6 +163,49 @@ TEST_F(ControlChecks, AppliedDriveGoesInHzAndNsAndAFailedWriteLeavesTheCache) {
     InjectFor(LaserQclParams::kCmd, sim::Fault::Silent, -1);
     EXPECT_FALSE(ApplyQclDrive(*controller, 1, Pulsed(9, 9, 9)));
     EXPECT_EQ(Cache().qclParams[0].current, 300.0f);
+}
+
+// A module limited to 4 % whose limits are kept in kHz and µs.
+TEST(QclSettingsRules, DutyCycleAndWidthLimitInStoredUnits) {
+    AdminQclParams qcl;
+    qcl.max_pulse_width = 0.5f;
+    qcl.pulse_width_unit = units::kUs;
+    qcl.min_duty_cycle = 1.0f;
+    qcl.max_duty_cycle = 4.0f;
+    EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 100000), 400.0);
+    EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 10000), 500.0);
+    EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 0), 500.0);
+    LaserQclParams params;
+    params.pulse_rate = 0.1f;
+    params.pulse_rate_unit = units::kMHz;
+    params.pulse_width = 0.4f;
+    params.pulse_width_unit = units::kUs;
+    EXPECT_NEAR(DutyCyclePercent(params), 4.0, 1e-6);
+    params.pulse_rate = 0;
+    EXPECT_EQ(DutyCyclePercent(params), 0.0);
+    EXPECT_TRUE(DutyCycleAllowed(qcl, 4.009));
+    EXPECT_FALSE(DutyCycleAllowed(qcl, 4.02));
+    EXPECT_TRUE(DutyCycleAllowed(qcl, 0.995));
+    EXPECT_FALSE(DutyCycleAllowed(qcl, 0.98));
+    // A module that may run CW may run at any duty cycle.
+    qcl.laserMode = laser_mode::kCw;
+    EXPECT_TRUE(DutyCycleAllowed(qcl, 100.0));
+    EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 100000), 500.0);
+}
+
+TEST(QclSettingsRules, OfferedModesAndTheirRows) {
+    AdminQclParams qcl;
+    qcl.laserMode = laser_mode::kPulsed;
+    EXPECT_THAT(OfferedLaserModes(qcl), ElementsAre(1));
+    qcl.laserMode = 10;
+    EXPECT_THAT(OfferedLaserModes(qcl), ElementsAre(1, 2, 3));
+    qcl.laserMode = 9;
+    EXPECT_THAT(OfferedLaserModes(qcl), ElementsAre(1, 2, 3, 8, 9));
+    EXPECT_EQ(LaserModeRow(8), 3);
+    EXPECT_EQ(LaserModeRow(9), 4);
+    EXPECT_EQ(LaserModeRow(7), 6);
+    EXPECT_EQ(LaserModeRow(0), 0);
+    EXPECT_EQ(LaserModeRow(12), 0);
 }
 
 TEST_F(ControlChecks, MultiSpectralListCountsAndUnits) {
