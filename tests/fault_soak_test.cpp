@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,25 +21,43 @@ using Style = sim::InProcessTransport::Style;
 
 namespace {
 
-constexpr std::uint32_t kReadTimeoutMs = 1000;
+// The controller's own read time-out outside the heartbeat, which a heartbeat cycle gives back.
+constexpr std::uint32_t kReadTimeoutMs = 2000;
 constexpr double kRate = 0.02;
 constexpr int kBursts = 25;
 constexpr int kOperationsBetweenBursts = 400;
 // A soak that found this many wrong values has said enough.
 constexpr int kWrongToStop = 5;
-// Packets a burst silences: more failures in a row than link lost needs on any transport.
-constexpr int kBurstPackets = 8;
+// Packets a burst silences: more failures in a row than link lost needs, even when the
+// operation under way at the burst's end succeeds after it.
+constexpr int kBurstPackets = 12;
+constexpr std::uint8_t kLinkLostFailures = 6;
 // A link that is back answers within this many operations despite the other faults.
 constexpr int kRecoveryOperations = 8;
 constexpr std::uint8_t kQcls = 4;
 
-std::string TransportName(const ::testing::TestParamInfo<Style>& style) {
-    return style.param == Style::SerialThrow ? "Serial" : "Udp";
+struct Link {
+    const char* name;
+    ControllerProfile profile;
+    Style style;
+};
+void PrintTo(const Link& link, std::ostream* os) {
+    *os << link.name;
+}
+std::string LinkName(const ::testing::TestParamInfo<Link>& link) {
+    return link.param.name;
 }
 
-class FaultSoak : public ::testing::TestWithParam<Style> {
+// What a record in the cache may hold after an operation.
+enum class Expect {
+    Fresh,     // what the laser holds now: the operation succeeded
+    Unchanged, // what it held before: the operation failed
+    Either,    // one of the two: a part of the operation of unknown outcome
+};
+
+class FaultSoak : public ::testing::TestWithParam<Link> {
 protected:
-    FaultSoak() : rig(ControllerProfile::Panel(), GetParam()) {
+    FaultSoak() : rig(GetParam().profile, GetParam().style) {
         rig.SetInstalledQcls(kQcls);
         rig.transport->SetTimeouts(kReadTimeoutMs, 0);
         rig.controller->SetLinkLostCallback([this] { ++linkLost; });
@@ -55,89 +75,65 @@ protected:
             rig.faults.Add(rule);
     }
 
-    // One operation, chosen at random so that a command often follows one of its own kind, on
-    // values the laser takes up just before; true when it succeeded.
-    bool Operate(int operation) {
+    // One operation, chosen at random so that a command often follows one of its own kind;
+    // true when it succeeded.
+    bool Operate() {
+        const int kinds = GetParam().profile.heartbeat ? 6 : 5;
         const LaserCache before = rig.Cache();
-        switch (values() % 5) {
+        ++operation;
+        switch (values() % kinds) {
         case 0:
-            return ReadStatus(before);
+            return Read(before, &KTarvexController::ReadStatusMask);
         case 1:
-            return ReadLight(operation, before);
+            return Read(before, &KTarvexController::ReadInfoLight);
         case 2:
-            return ReadPerSlot(operation, before, &KTarvexController::ReadQclInfoParam);
+            return Read(before, &KTarvexController::ReadQclInfoParam);
         case 3:
-            return ReadPerSlot(operation, before, &KTarvexController::ReadQclInfoParam2);
+            return Read(before, &KTarvexController::ReadQclInfoParam2);
+        case 4:
+            return WriteLaserParams(before);
         default:
-            return WriteLaserParams(operation, before);
+            return HeartbeatCycle(before);
         }
     }
 
-    bool ReadStatus(const LaserCache& before) {
-        rig.laser.SetStatusMask(static_cast<std::uint32_t>(values()));
-        const bool ok = rig.controller->ReadStatusMask();
-        const std::uint32_t held = rig.laser.StatusMask();
-        const std::uint32_t cached = rig.Cache().status.mask;
-        Check(ok ? cached == held : cached == before.status.mask, ok, "status mask", held, cached);
-        return ok;
-    }
-
-    bool ReadLight(int operation, const LaserCache& before) {
-        const float ww = 4.0f + static_cast<float>(operation % 4000) * 0.001f;
-        const auto qcl = static_cast<std::uint8_t>(1 + operation % kQcls);
-        rig.laser.Modify([&](sim::SimState& s) {
-            s.displayUnits.ww = units::kMicrons;
-            s.wavelengthMicrons = ww;
-            s.curQcl = qcl;
-            s.lightValid = true;
-        });
-        const bool ok = rig.controller->ReadInfoLight();
-        const LaserCache after = rig.Cache();
-        const bool good = ok ? after.light.current_ww == ww && after.activeQcl == qcl
-                             : after.light.current_ww == before.light.current_ww &&
-                                   after.activeQcl == before.activeQcl;
-        Check(good, ok, "wavelength", ww, after.light.current_ww);
-        return ok;
-    }
-
-    // Every slot holds, after the read, its old record or the one the laser holds now; the
-    // operation's result is the last slot's.
-    bool ReadPerSlot(int operation, const LaserCache& before, bool (KTarvexController::*read)()) {
-        const auto temp = [operation](std::size_t index) {
-            return 15.0f + static_cast<float>(operation % 2000) * 0.005f +
-                   static_cast<float>(index) * 0.25f;
-        };
-        rig.laser.Modify([&](sim::SimState& s) {
-            for (std::size_t i = 0; i < kQcls; ++i)
-                s.qcl[i].params.temp = s.qcl[i].tecTemp = temp(i);
-        });
+    // A read of values the laser takes up just before it.
+    bool Read(const LaserCache& before, bool (KTarvexController::*read)()) {
+        PinValues();
         const bool ok = ((*rig.controller).*read)();
         const LaserCache after = rig.Cache();
-        const bool first = read == &KTarvexController::ReadQclInfoParam;
-        for (std::size_t i = 0; i < kQcls; ++i) {
-            const auto pick = [&](const LaserCache& c) {
-                return first ? std::pair(c.qclInfo[i].qcl_slot, c.qclInfo[i].actual_temp)
-                             : std::pair(c.qclInfo2[i].qcl_slot, c.qclInfo2[i].qclTemp);
-            };
-            const auto [slot, value] = pick(after);
-            const bool fresh = slot == i + 1 && value == temp(i);
-            const bool last = i + 1 == kQcls;
-            Check(fresh || (!(ok && last) && pick(after) == pick(before)), ok,
-                  std::string(first ? "QclInfoParam" : "QclInfoParam2") + " slot " +
-                      std::to_string(i + 1) + " (replied slot " + std::to_string(slot) + ")",
-                  temp(i), value);
-        }
+        const Expect expect = ok ? Expect::Fresh : Expect::Unchanged;
+        if (read == &KTarvexController::ReadStatusMask)
+            CheckStatus(before, after, expect);
+        else if (read == &KTarvexController::ReadInfoLight)
+            CheckLight(before, after, expect);
+        else
+            CheckSlots(before, after, read == &KTarvexController::ReadQclInfoParam, ok);
         return ok;
     }
 
-    bool WriteLaserParams(int operation, const LaserCache& before) {
+    // Every read of the cycle has its own outcome, published together when it ends; the cycle
+    // counts as successful when its status read came through.
+    bool HeartbeatCycle(const LaserCache& before) {
+        PinValues();
+        rig.controller->HeartbeatCycle();
+        const LaserCache after = rig.Cache();
+        CheckStatus(before, after, Expect::Either);
+        CheckLight(before, after, Expect::Either);
+        for (bool first : {true, false})
+            CheckSlots(before, after, first, std::nullopt);
+        return after.status.mask == rig.laser.StatusMask();
+    }
+
+    bool WriteLaserParams(const LaserCache& before) {
         const auto dwell = static_cast<std::uint32_t>(1000 + operation);
         rig.controller->UpdateCache([dwell](LaserCache& c) { c.laserParams.dwell_time = dwell; });
         const bool ok = rig.controller->ReadWriteLaserParams(true);
         const std::uint32_t held = rig.State().laserParams.dwell_time;
         const std::uint32_t cached = rig.Cache().laserParams.dwell_time;
-        Check(ok ? held == dwell && cached == dwell : cached == dwell, ok, "dwell time written",
-              dwell, ok ? held : cached);
+        // The cache holds the value written whether or not the write went through.
+        Check(cached == dwell, ok, "dwell time in the cache", dwell, cached);
+        Check(!ok || held == dwell, ok, "dwell time written", dwell, held);
         // The cache goes back to what the laser holds, for the next operation's comparison.
         rig.controller->UpdateCache([&](LaserCache& c) { c.laserParams = before.laserParams; });
         if (ok)
@@ -145,38 +141,106 @@ protected:
         return ok;
     }
 
+    // Values of this operation alone, where a reply can be told from another's.
+    float Wavelength() const { return 4.0f + static_cast<float>(operation) * 0.0001f; }
+    std::uint8_t LasingQcl() const { return static_cast<std::uint8_t>(1 + operation % kQcls); }
+    float Temperature(std::size_t index) const {
+        return 15.0f + static_cast<float>(operation) * 0.001f + static_cast<float>(index) * 0.25f;
+    }
+    void PinValues() {
+        rig.laser.SetStatusMask(static_cast<std::uint32_t>(values()));
+        rig.laser.Modify([this](sim::SimState& s) {
+            s.displayUnits.ww = units::kMicrons;
+            s.wavelengthMicrons = Wavelength();
+            s.curQcl = LasingQcl();
+            s.lightValid = true;
+            for (std::size_t i = 0; i < kQcls; ++i)
+                s.qcl[i].params.temp = s.qcl[i].tecTemp = Temperature(i);
+        });
+    }
+
+    static bool Meets(Expect expect, bool fresh, bool unchanged) {
+        return expect == Expect::Fresh       ? fresh
+               : expect == Expect::Unchanged ? unchanged
+                                             : fresh || unchanged;
+    }
+
+    void CheckStatus(const LaserCache& before, const LaserCache& after, Expect expect) {
+        const std::uint32_t held = rig.laser.StatusMask();
+        Check(Meets(expect, after.status.mask == held, after.status.mask == before.status.mask),
+              expect == Expect::Fresh, "status mask", held, after.status.mask);
+    }
+
+    void CheckLight(const LaserCache& before, const LaserCache& after, Expect expect) {
+        const bool fresh = after.light.current_ww == Wavelength() && after.activeQcl == LasingQcl();
+        const bool unchanged = after.light.current_ww == before.light.current_ww &&
+                               after.activeQcl == before.activeQcl;
+        Check(Meets(expect, fresh, unchanged), expect == Expect::Fresh, "wavelength", Wavelength(),
+              after.light.current_ww);
+    }
+
+    // Every slot holds its old record or the one the laser holds now; a per-slot read's result
+    // (`ok`, none in a heartbeat cycle) is its last slot's.
+    void CheckSlots(const LaserCache& before, const LaserCache& after, bool first,
+                    std::optional<bool> ok) {
+        for (std::size_t i = 0; i < kQcls; ++i) {
+            const auto pick = [&](const LaserCache& c) {
+                return first ? std::pair(c.qclInfo[i].qcl_slot, c.qclInfo[i].actual_temp)
+                             : std::pair(c.qclInfo2[i].qcl_slot, c.qclInfo2[i].qclTemp);
+            };
+            const auto [slot, value] = pick(after);
+            const bool last = i + 1 == kQcls;
+            const Expect expect = !ok || !last ? Expect::Either
+                                  : *ok        ? Expect::Fresh
+                                               : Expect::Unchanged;
+            Check(Meets(expect, slot == i + 1 && value == Temperature(i),
+                        pick(after) == pick(before)),
+                  ok.value_or(false),
+                  std::string(first ? "QclInfoParam" : "QclInfoParam2") + " slot " +
+                      std::to_string(i + 1) + " (replied slot " + std::to_string(slot) + ")",
+                  Temperature(i), value);
+        }
+    }
+
     template <typename Value>
-    void Check(bool good, bool ok, const std::string& what, Value held, Value cached) {
+    void Check(bool good, bool ok, const std::string& what, Value expected, Value found) {
         if (good)
             return;
         ++wrong;
         ADD_FAILURE() << what << " after a " << (ok ? "successful" : "failed")
-                      << " operation: the laser holds " << held << ", the cache " << cached
-                      << " (exchange " << rig.transport->Sent().size() << ")";
+                      << " operation: expected " << expected << ", found " << found << " (exchange "
+                      << rig.transport->Sent().size() << ")";
     }
 
     SimRig rig;
     std::mt19937 values{14};
+    int operation = 0;
     int linkLost = 0;
     int wrong = 0;
 };
 
 TEST_P(FaultSoak, EveryAcceptedValueIsTheLasersAndTheLinkComesBackAfterEverySilence) {
-    int operations = 0;
     int succeeded = 0;
     for (int burst = 1; burst <= kBursts && wrong < kWrongToStop; ++burst) {
         for (int i = 0; i < kOperationsBetweenBursts; ++i)
-            succeeded += Operate(operations++);
+            succeeded += Operate();
 
         // Silence until every silent packet has gone out (the last operation may end after it).
         const int lostBefore = linkLost;
         const std::size_t silentBefore = rig.faults.Injected(Fault::Silent);
+        std::uint8_t failuresInARow = 0;
         InstallFaults(kBurstPackets);
-        while (rig.faults.Injected(Fault::Silent) < silentBefore + kBurstPackets)
-            Operate(operations++);
-        EXPECT_GT(linkLost, lostBefore) << "burst " << burst;
+        while (rig.faults.Injected(Fault::Silent) < silentBefore + kBurstPackets) {
+            Operate();
+            failuresInARow = std::max(failuresInARow, rig.controller->ConsecutiveFailures());
+        }
+        // The SDK reports nothing, but counts the failures as the panel does.
+        if (GetParam().profile.notifyLinkLost)
+            EXPECT_GT(linkLost, lostBefore) << "burst " << burst;
+        else
+            EXPECT_GE(failuresInARow, kLinkLostFailures) << "burst " << burst;
         int recovery = 1;
-        while (!Operate(operations++) && recovery < kRecoveryOperations)
+        while (!Operate() && recovery < kRecoveryOperations)
             ++recovery;
         EXPECT_LT(recovery, kRecoveryOperations) << "burst " << burst << " left the link down";
     }
@@ -185,12 +249,15 @@ TEST_P(FaultSoak, EveryAcceptedValueIsTheLasersAndTheLinkComesBackAfterEverySile
     for (int kind = 1; kind < sim::kFaultKinds; ++kind)
         EXPECT_GT(rig.faults.Injected(static_cast<Fault>(kind)), 0u)
             << sim::FaultName(static_cast<Fault>(kind));
-    EXPECT_GT(succeeded, operations / 2);
+    EXPECT_GT(succeeded, operation / 2);
     EXPECT_GT(rig.transport->Sent().size(), 5000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, FaultSoak,
-                         ::testing::Values(Style::SerialThrow, Style::DatagramThrow),
-                         TransportName);
+INSTANTIATE_TEST_SUITE_P(
+    Links, FaultSoak,
+    ::testing::Values(Link{"PanelSerial", ControllerProfile::Panel(), Style::SerialThrow},
+                      Link{"PanelUdp", ControllerProfile::Panel(), Style::DatagramThrow},
+                      Link{"SdkUsb", ControllerProfile::Sdk(), Style::StreamShort}),
+    LinkName);
 
 } // namespace
