@@ -63,8 +63,7 @@ SimProcess::SimProcess(const std::string& program, const std::vector<std::string
         if (colon != std::string::npos)
             endpoint_ = line.substr(colon + 2);
     }
-    // Nothing more is read from it: what it prints later goes nowhere.
-    ::close(fromChild[0]);
+    output_ = fromChild[0];
     if (endpoint_.empty())
         Stop();
 }
@@ -95,9 +94,11 @@ void SimProcess::Stop() {
         }
     }
     pid_ = -1;
-    if (input_ >= 0)
-        ::close(input_);
-    input_ = -1;
+    for (int* fd : {&input_, &output_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }
 
 } // namespace tarvex::soak

@@ -28,6 +28,7 @@ public:
 private:
     pid_t pid_ = -1;
     int input_ = -1;
+    int output_ = -1; // kept open, so that what it prints later does not end it
     std::string endpoint_;
 };
 

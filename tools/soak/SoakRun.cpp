@@ -11,6 +11,8 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+constexpr auto kRecoveryGrace = std::chrono::seconds(30);
+
 // One operation's outcome: whether it succeeded, and whether it accepted a value the laser
 // cannot hold.
 struct Outcome {
@@ -103,8 +105,11 @@ void RunSoak(KTarvexController& controller, SimProcess& sim, const SoakOptions& 
     // The burst in progress: none, sent, or seen to raise link lost.
     enum class Burst { None, Sent, LostLink } burst = Burst::None;
     std::size_t lostAtBurst = 0;
-    for (auto now = start; now < end; now = SteadyClock::now()) {
-        if (now >= nextBurst) {
+    // The soak ends when its time is up, unless a burst still waits for the link to come back.
+    for (auto now = start; now < end || (burst != Burst::None && now < end + kRecoveryGrace);
+         now = SteadyClock::now()) {
+        // The next burst waits for the link to come back from the last.
+        if (now >= nextBurst && now < end && burst == Burst::None) {
             InstallFaults(sim, options, options.burstPackets);
             ++report.bursts;
             burst = Burst::Sent;

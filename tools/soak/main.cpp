@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
     app.add_option("--trace", tracePath, "a file to write every packet to");
     app.add_option("--seed", seed, "the simulated laser's fault seed")->capture_default_str();
     CLI11_PARSE(app, argc, argv);
+    // A simulated laser that ended early must not end the soak through its closed input.
+    std::signal(SIGPIPE, SIG_IGN);
     options.duration = std::chrono::seconds(seconds);
     std::shared_ptr<PacketTrace> trace;
     if (!tracePath.empty()) {
