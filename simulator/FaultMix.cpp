@@ -28,7 +28,7 @@ FaultRule SilenceBurst(int packets) {
     return {Fault::Silent, std::nullopt, packets, 0.0, 0};
 }
 
-std::string FaultSpec(const FaultRule& rule) {
+std::string FormatFaultSpec(const FaultRule& rule) {
     std::ostringstream spec;
     spec << FaultName(rule.fault);
     if (rule.cmdID)

@@ -19,6 +19,6 @@ std::vector<FaultRule> MixedFaults(double rate, std::uint32_t readTimeoutMs);
 FaultRule SilenceBurst(int packets);
 
 // The rule as tarvex-sim takes it on its command line or standard input.
-std::string FaultSpec(const FaultRule& rule);
+std::string FormatFaultSpec(const FaultRule& rule);
 
 } // namespace tarvex::sim

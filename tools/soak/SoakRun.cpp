@@ -77,11 +77,11 @@ private:
 void InstallFaults(SimProcess& sim, const SoakOptions& options, int silentPackets) {
     sim.Send("clear-faults");
     if (silentPackets > 0)
-        sim.Send("fault " + sim::FaultSpec(sim::SilenceBurst(silentPackets)));
+        sim.Send("fault " + sim::FormatFaultSpec(sim::SilenceBurst(silentPackets)));
     if (options.rate <= 0.0)
         return; // a rule of no rate would spoil every exchange
     for (const auto& rule : sim::MixedFaults(options.rate, options.readTimeoutMs))
-        sim.Send("fault " + sim::FaultSpec(rule));
+        sim.Send("fault " + sim::FormatFaultSpec(rule));
 }
 
 } // namespace
