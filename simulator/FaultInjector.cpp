@@ -1,5 +1,7 @@
 #include "FaultInjector.h"
 
+#include <iterator>
+
 namespace tarvex::sim {
 namespace {
 
@@ -16,7 +18,9 @@ constexpr const char* kNames[] = {
     "status-nonzero",
     "delay",
     "silent",
+    "delay-response",
 };
+static_assert(std::size(kNames) == kFaultKinds);
 
 } // namespace
 
@@ -25,7 +29,7 @@ const char* FaultName(Fault fault) {
 }
 
 std::optional<Fault> ParseFault(const std::string& name) {
-    for (int i = 0; i <= static_cast<int>(Fault::Silent); ++i)
+    for (int i = 0; i < kFaultKinds; ++i)
         if (name == kNames[i])
             return static_cast<Fault>(i);
     return std::nullopt;

@@ -23,7 +23,11 @@ enum class Fault {
     StatusNonZero,  // the response carries status 1
     Delay,          // ack and response come late (by the rule's delay)
     Silent,         // nothing comes back and nothing is executed
+    DelayResponse,  // the ack/nak comes at once, the response late (by the rule's delay)
 };
+
+// How many kinds there are, None included.
+inline constexpr int kFaultKinds = static_cast<int>(Fault::DelayResponse) + 1;
 
 const char* FaultName(Fault fault);
 std::optional<Fault> ParseFault(const std::string& name);
@@ -59,7 +63,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<FaultRule> rules_;
     std::mt19937 random_;
-    std::size_t injected_[static_cast<int>(Fault::Silent) + 1] = {};
+    std::size_t injected_[kFaultKinds] = {};
 };
 
 } // namespace tarvex::sim

@@ -87,12 +87,15 @@ void PtyAttachment::Run() {
         }
         // Replies go out in one write, so that the host finds them together, as it would from
         // a controller that answers at line speed.
+        // A delay counts from the command's arrival, as in process.
         std::vector<std::uint8_t> burst;
+        std::uint32_t waited = 0;
         for (const auto& output : link_.OnStreamBytes(buffer, static_cast<std::size_t>(n))) {
-            if (output.delayMs > 0) {
+            if (output.delayMs > waited) {
                 WriteAll(master_, burst.data(), burst.size());
                 burst.clear();
-                clock_.SleepMs(output.delayMs);
+                clock_.SleepMs(output.delayMs - waited);
+                waited = output.delayMs;
             }
             burst.insert(burst.end(), output.bytes.begin(), output.bytes.end());
         }

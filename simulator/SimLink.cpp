@@ -207,10 +207,11 @@ std::vector<SimOutput> SimLink::OnPacket(const std::uint8_t* bytes, std::size_t 
         break;
     }
     const std::uint32_t delay = fault.fault == Fault::Delay ? fault.delayMs : 0;
+    const std::uint32_t responseDelay = fault.fault == Fault::DelayResponse ? fault.delayMs : delay;
     if (fault.fault != Fault::DropAck)
         out.push_back({std::move(ack), delay});
     if (fault.fault != Fault::DropResponse)
-        out.push_back({std::move(response), delay});
+        out.push_back({std::move(response), responseDelay});
     for (auto& emission : reply.after)
         out.push_back({std::move(emission.bytes), emission.delayMs});
     return out;

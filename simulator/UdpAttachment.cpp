@@ -45,9 +45,13 @@ void UdpAttachment::Run() {
             continue;
         if (datagram.size > sizeof buffer)
             continue; // larger than any packet: not for us
+        // A delay counts from the command's arrival, as in process.
+        std::uint32_t waited = 0;
         for (const auto& output : link_.OnDatagram(buffer, datagram.size)) {
-            if (output.delayMs > 0)
-                clock_.SleepMs(output.delayMs);
+            if (output.delayMs > waited) {
+                clock_.SleepMs(output.delayMs - waited);
+                waited = output.delayMs;
+            }
             socket_->SendTo(datagram.fromAddress, datagram.fromPort, output.bytes.data(),
                             output.bytes.size());
         }

@@ -77,6 +77,19 @@ TEST(PseudoTerminal, ACommandBehindACutShortOneIsAnsweredWithoutAPause) {
     EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
 }
 
+// A late reply is as late as the fault says, counted from the command as in process: the
+// response does not wait that long again after the ack.
+TEST(PseudoTerminal, ALateReplyWaitsItsDelayOnce) {
+    for (Fault late : {Fault::Delay, Fault::DelayResponse}) {
+        PtyRig rig;
+        ASSERT_TRUE(rig.pty.IsOpen());
+        rig.clock.SetAdvanceListener(nullptr); // the laser's own waits are the ones counted
+        rig.InjectNext(late, 1, 300);
+        EXPECT_TRUE(rig.Exchange()) << sim::FaultName(late);
+        EXPECT_EQ(rig.clock.Sleeps(), std::vector<std::uint32_t>{300}) << sim::FaultName(late);
+    }
+}
+
 TEST(PseudoTerminal, InitializeFindsTheLaser) {
     SimLaserRig rig;
     sim::PtyAttachment pty(rig.link, rig.clock);

@@ -125,6 +125,18 @@ TEST_F(Loopback, DatagramsFromOtherSendersAreIgnored) {
     EXPECT_EQ(rig.udp->ForeignDatagrams(), 2u);
 }
 
+// A late reply is as late as the fault says, counted from the command as in process: the
+// response does not wait that long again after the ack.
+TEST_F(Loopback, ALateReplyWaitsItsDelayOnce) {
+    for (Fault late : {Fault::Delay, Fault::DelayResponse}) {
+        UdpRig rig;
+        rig.clock.SetAdvanceListener(nullptr); // the laser's own waits are the ones counted
+        rig.InjectNext(late, 1, 300);
+        EXPECT_TRUE(rig.Exchange()) << sim::FaultName(late);
+        EXPECT_EQ(rig.clock.Sleeps(), std::vector<std::uint32_t>{300}) << sim::FaultName(late);
+    }
+}
+
 TEST_F(Loopback, BindFailureIsReported) {
     UdpRig rig;
     KWinUDP second;

@@ -148,15 +148,20 @@ TEST(Exchange, CorruptResponseIsReportedByTheCodecInThePanelOnly) {
 }
 
 TEST(Exchange, LateReplyIsRejectedAndDoesNotPoisonTheNextCommand) {
-    SimRig rig;
-    rig.transport->SetTimeouts(1000, 0);
-    rig.InjectNext(Fault::Delay, 1, 1500);
-    EXPECT_FALSE(rig.Exchange(kStatusMask));
-    // The late ack and response arrive during the waits after the failed read and are purged
-    // or read as garbage; either way the following exchange must succeed on its own.
-    bool recovered = rig.Exchange(kStatusMask) || rig.Exchange(kStatusMask);
-    EXPECT_TRUE(recovered);
-    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    // The whole reply late, or only the response after an ack in time.
+    for (Fault late : {Fault::Delay, Fault::DelayResponse}) {
+        SCOPED_TRACE(sim::FaultName(late));
+        SimRig rig;
+        rig.transport->SetTimeouts(1000, 0);
+        rig.InjectNext(late, 1, 1500);
+        EXPECT_FALSE(rig.Exchange(kStatusMask));
+        EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
+        // The late bytes arrive during the waits after the failed read and are purged or read
+        // as garbage; either way the following exchange must succeed on its own.
+        bool recovered = rig.Exchange(kStatusMask) || rig.Exchange(kStatusMask);
+        EXPECT_TRUE(recovered);
+        EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
+    }
 }
 
 TEST(Exchange, UdpRetriesTheWriteAndLosesADatagramOfTheWrongSize) {
