@@ -299,17 +299,11 @@ void MainWindow::InitializeUI() {
 
 void MainWindow::ShowQclRestarting() {
     statusFrame_->SetEmissionButtonEnabled(false);
-    // The Tune page's widgets by their form's names: the cancel and extended-status buttons,
-    // the extended status table and the direct QCL controls.
-    for (const char* name :
-         {"commandLinkButton_CancelManualTune", "commandLinkButton_ExtendedInfoTune"})
-        if (auto* button = tunePage_->findChild<QWidget*>(QLatin1String(name)))
-            button->setEnabled(false);
-    for (const char* name :
-         {"tableWidget_ExtendedStatusTune", "label_qclVsrc", "doubleSpinBox_qclVsrcValue",
-          "label_qclCurrent", "doubleSpinBox_qclCurrentValue", "pushButton_updateQcl"})
-        if (auto* widget = tunePage_->findChild<QWidget*>(QLatin1String(name)))
-            widget->setVisible(false);
+    tunePage_->ShowQclRestarting();
+}
+
+void MainWindow::LaserModesSaved() {
+    tunePage_->ShowModes();
 }
 
 void MainWindow::ReloadLaserState() {

@@ -94,6 +94,7 @@ public:
     void SetEmissionButtonEnabled(bool enabled) override;
     void RefreshStatusDisplay() override;
     void ShowQclRestarting() override;
+    void LaserModesSaved() override;
     void ReloadLaserState() override;
     // Writes the persistent settings from the controller's and the window's state.
     void SaveSettings() override;

@@ -61,6 +61,8 @@ public:
     // A QCL is being restarted: the Tune page's controls that act on the running tune and the
     // emission button are put out of reach.
     virtual void ShowQclRestarting() = 0;
+    // The pulse and trigger modes were saved: the Tune page's description of them follows.
+    virtual void LaserModesSaved() = 0;
     // The laser's state changed as a whole (a favourite was recalled): the status timer stops
     // while the controller reads everything again and every page is filled afresh, then the
     // Tune page opens.

@@ -384,6 +384,7 @@ void SettingsPage::buttonClickedSaveSettings() {
         dialogs.Information(window, tr("Error saving laser parameters."));
     else if (!controller.ReadWriteLaserQclParams(true))
         dialogs.Information(window, tr("Error saving QCL parameters."));
+    shell_.LaserModesSaved();
     const int shown = shownQcl_;
     shownQcl_ = -1;
     if (shown >= 0)

@@ -200,6 +200,13 @@ void TunePage::LoadDirectQclControls(std::uint8_t slot, std::uint8_t mode) {
     ui.doubleSpinBox_qclCurrentValue->setValue(params.current);
 }
 
+void TunePage::ShowQclRestarting() {
+    ui.commandLinkButton_CancelManualTune->setEnabled(false);
+    ui.commandLinkButton_ExtendedInfoTune->setEnabled(false);
+    ui.tableWidget_ExtendedStatusTune->setVisible(false);
+    SetDirectQclControlsVisible(false);
+}
+
 void TunePage::SetDirectQclControlsVisible(bool visible) {
     SetVisible({ui.label_qclVsrc, ui.doubleSpinBox_qclVsrcValue, ui.label_qclCurrent,
                 ui.doubleSpinBox_qclCurrentValue, ui.pushButton_updateQcl},

@@ -31,6 +31,10 @@ public:
     // The tune is active; "Tuned!" unless the value was edited since or the grating still moves.
     void ShowTuneActive(bool adjustingWavelength);
     void ShowEmission(bool on);
+    // A QCL is restarting: nothing that acts on a running tune stays in reach.
+    void ShowQclRestarting();
+    // label_TuneModes: the pulse mode and process trigger the laser tunes with.
+    void ShowModes();
     // The direct QCL controls (manufacturing mode): limits by the QCL's mode, values read from
     // the laser.
     void LoadDirectQclControls(std::uint8_t slot, std::uint8_t mode);
@@ -54,8 +58,6 @@ private:
     void SetDirectQclControlsVisible(bool visible);
     void ChoosePreferredQcl(int column);
     void MarkTunePreferredQcl();
-    // label_TuneModes: the pulse mode and process trigger the laser tunes with.
-    void ShowModes();
 
     // The value was edited since the last tune started.
     bool valueEdited_ = false;

@@ -109,6 +109,11 @@ private Q_SLOTS:
         QCOMPARE(LaserQcl(rig, 1).pulse_width, 250.0f);
         QCOMPARE(LaserQcl(rig, 2).pulse_rate, 50000.0f);
         QCOMPARE(LaserQcl(rig, 2).temp, 21.5f);
+
+        // The Tune page describes the pulse mode saved.
+        rig.Find<QRadioButton>("radioButton_ExternalTrigger")->setChecked(true);
+        rig.Click("cmdLinkButton_SaveSettings");
+        QVERIFY(rig.Text("label_TuneModes").startsWith("Using Pulse Mode : External Trigger"));
     }
 
     void pulseRateLimitsThePulseWidthByTheDutyCycle() {
