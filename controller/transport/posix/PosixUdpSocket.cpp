@@ -125,7 +125,7 @@ bool ParseIpv4(const char* text, std::uint32_t& address) {
 bool ResolveIpv4(const char* host, std::uint32_t& address) {
     if (ParseIpv4(host, address))
         return true;
-    if (host == nullptr)
+    if (host == nullptr || *host == '\0')
         return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;

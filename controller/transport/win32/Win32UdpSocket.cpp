@@ -149,7 +149,7 @@ bool ParseIpv4(const char* text, std::uint32_t& address) {
 bool ResolveIpv4(const char* host, std::uint32_t& address) {
     if (ParseIpv4(host, address))
         return true;
-    if (host == nullptr || !StartWinsock())
+    if (host == nullptr || *host == '\0' || !StartWinsock())
         return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
