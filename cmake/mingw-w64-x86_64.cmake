@@ -10,7 +10,10 @@ set(CMAKE_C_COMPILER ${TARVEX_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TARVEX_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TARVEX_MINGW_PREFIX}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TARVEX_MINGW_PREFIX})
+# The panel needs a Qt 6 built for MinGW-w64 (-DTARVEX_BUILD_PANEL=ON -DTARVEX_WINDOWS_QT=its
+# prefix), found beside the compiler's own libraries, and the build machine's Qt for its tools
+# (-DQT_HOST_PATH=/usr with Debian's qt6-base-dev-tools).
+set(CMAKE_FIND_ROOT_PATH /usr/${TARVEX_MINGW_PREFIX} ${TARVEX_WINDOWS_QT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -11,15 +11,23 @@
 #include <TarvexSDK.h>
 
 #include <stdio.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <time.h>
+#endif
 
 #define WAVENUMBER 2
 
 static void Pause(unsigned ms) {
+#if defined(_WIN32)
+    Sleep(ms);
+#else
     struct timespec delay;
     delay.tv_sec = ms / 1000;
     delay.tv_nsec = (long)(ms % 1000) * 1000000L;
     nanosleep(&delay, NULL);
+#endif
 }
 
 /* Prints a failed step with its result code; true when the step succeeded. */

@@ -145,6 +145,18 @@ TEST_F(Loopback, BindFailureIsReported) {
     EXPECT_EQ(second.GetHandle(), -1);
 }
 
+TEST(Ipv4Names, DottedAddressesAndHostNamesResolve) {
+    std::uint32_t address = 0;
+    ASSERT_TRUE(ResolveIpv4("192.0.2.10", address));
+    EXPECT_EQ(address, 0xC000020Au);
+    ASSERT_TRUE(ResolveIpv4("localhost", address));
+    EXPECT_EQ(address >> 24, 127u);
+    address = 7;
+    EXPECT_FALSE(ResolveIpv4("", address));
+    EXPECT_FALSE(ResolveIpv4(nullptr, address));
+    EXPECT_EQ(address, 7u);
+}
+
 // A laser of another process (tarvex-sim --udp ADDRESS:PORT, named by TARVEX_TEST_UDP_LASER),
 // perhaps of another platform: sockets at both ends, on real time, sharing only the loopback.
 TEST(LoopbackToAnotherProcess, InitializeFindsTheLaserAndExchangesGoThrough) {

@@ -1,18 +1,37 @@
 # The shared library exports exactly the functions its public header declares, and nothing
-# else, and as many as the interface has:
-#   cmake -DLIBRARY=... -DHEADER=... -DNM=... -DCOUNT=... -P sdk_exports_test.cmake
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-                OUTPUT_VARIABLE table RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
-endif()
-string(REGEX MATCHALL "[^\n]+" lines "${table}")
+# else, and as many as the interface has; a DLL exports them by their plain names:
+#   cmake -DLIBRARY=... -DHEADER=... -DNM=... -DOBJDUMP=... -DCOUNT=... -P sdk_exports_test.cmake
 set(exported "")
-foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] +" "" name "${line}")
-  string(REGEX REPLACE "@.*" "" name "${name}")
-  list(APPEND exported ${name})
-endforeach()
+if(LIBRARY MATCHES "\\.dll$")
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
+  endif()
+  # A DLL's export names, the lines of the name pointer table after its heading.
+  string(REPLACE "\n" ";" lines "${table}")
+  set(in_names FALSE)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^\\[Ordinal/Name Pointer\\] Table")
+      set(in_names TRUE)
+    elseif(in_names AND line MATCHES "^\t\\[ *[0-9]+\\] ([^ ]+)$")
+      list(APPEND exported ${CMAKE_MATCH_1})
+    else()
+      set(in_names FALSE)
+    endif()
+  endforeach()
+else()
+  execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                  OUTPUT_VARIABLE table RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+  endif()
+  string(REGEX MATCHALL "[^\n]+" lines "${table}")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] +" "" name "${line}")
+    string(REGEX REPLACE "@.*" "" name "${name}")
+    list(APPEND exported ${name})
+  endforeach()
+endif()
 
 file(READ ${HEADER} header)
 string(REGEX MATCHALL "TARVEXSDK_API[ \t\r\n]+uint32_t[ \t\r\n]+TarvexSDK_[A-Za-z0-9_]+" declarations

@@ -168,7 +168,7 @@ TEST_F(SdkFrame, PowerOffSendsTheShutdownValues) {
 
 TEST_F(SdkFrame, TheEnvironmentAddsTheSimulatedLaserAfterTheAdapters) {
     const auto silent = AddLaserAdapter(false);
-    setenv("TARVEX_SDK_DEVICE", "sim", 1);
+    test::SetEnvironment("TARVEX_SDK_DEVICE", "sim");
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_THAT(BaudsAndCloses(backend.State(silent)), ElementsAre("SetBaudRate 921600", "Close"));
     std::uint8_t count = 0;
@@ -182,9 +182,9 @@ TEST_F(SdkFrame, TheEnvironmentAddsTheSimulatedLaserAfterTheAdapters) {
 }
 
 TEST_F(SdkFrame, TheEnvironmentNamesADevicePath) {
-    setenv("TARVEX_SDK_DEVICE", "/nonexistent/tty", 1);
+    test::SetEnvironment("TARVEX_SDK_DEVICE", "/nonexistent/tty");
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_ConnectFailed);
-    unsetenv("TARVEX_SDK_DEVICE");
+    test::UnsetEnvironment("TARVEX_SDK_DEVICE");
     AddLaserAdapter();
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
 }

@@ -2,10 +2,10 @@
 // backend with a pseudo-terminal standing in for the adapter's tty. Reads here only ever wait
 // for bytes already sent.
 #include "transport/ComPortEnumeration.h"
+#include "transport/FtdiSerialBackend.h"
 #include "transport/KWinSerialPort.h"
 #include "transport/KWinUsbFtdi.h"
 #include "transport/MakeTransport.h"
-#include "transport/posix/FtdiSerialBackend.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -39,4 +39,8 @@ std::unique_ptr<UdpSocket> OpenUdpSocket(std::uint32_t localAddress, std::uint16
 // "192.0.2.10" to 0xC000020A; false for text that is no dotted IPv4 address.
 bool ParseIpv4(const char* text, std::uint32_t& address);
 
+// A dotted IPv4 address, or the first IPv4 address of a host name; false when there is none
+// (and for an empty name, which Windows would take for this computer).
+bool ResolveIpv4(const char* host, std::uint32_t& address);
+
 } // namespace tarvex

@@ -34,7 +34,8 @@
  * adds one device to those it searches (after the USB adapters):
  *   TARVEX_SDK_DEVICE=sim          the built-in simulated laser, inside the calling process;
  *   TARVEX_SDK_DEVICE=/dev/pts/5   a serial device or pseudo-terminal where a program that
- *                                  speaks the laser's protocol (such as tarvex-sim) listens.
+ *                                  speaks the laser's protocol (such as tarvex-sim) listens;
+ *   TARVEX_SDK_DEVICE=COM5         the same on Windows, a serial port.
  * Everything else runs as with a real laser.
  *
  * Compiles as C99 and as C++.

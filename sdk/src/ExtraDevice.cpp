@@ -2,8 +2,8 @@
 
 #include "EmbeddedLaser.h"
 #include "SimFtdiBackend.h"
+#include "transport/FtdiSerialBackend.h"
 #include "transport/KWinUsbFtdi.h"
-#include "transport/posix/FtdiSerialBackend.h"
 
 #include <cmath>
 #include <cstdlib>

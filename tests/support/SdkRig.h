@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Environment.h"
 #include "Library.h"
 #include "SimFtdiBackend.h"
 #include "SimRig.h"
@@ -23,13 +24,13 @@ protected:
           library(std::make_unique<sdk::Library>(clock, createObject)) {
         previous_ = SetFtdiApi(&backend);
         sdk::InstallLibrary(library.get());
-        unsetenv("TARVEX_SDK_DEVICE");
+        UnsetEnvironment("TARVEX_SDK_DEVICE");
     }
     ~SdkTest() override {
         sdk::InstallLibrary(nullptr);
         library.reset(); // closes what it holds open through the backend
         SetFtdiApi(previous_);
-        unsetenv("TARVEX_SDK_DEVICE");
+        UnsetEnvironment("TARVEX_SDK_DEVICE");
     }
 
     // An adapter of the laser's kind with the simulated laser behind it (or none that answers).

@@ -12,7 +12,11 @@
 #include <filesystem>
 #include <string_view>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace tarvexctl {
 
@@ -21,6 +25,17 @@ using namespace tarvex;
 namespace {
 
 constexpr const char* kPowerCycle = "power-cycle the laser for it to take effect";
+
+bool IsWritableDirectory(const std::filesystem::path& directory) {
+    if (!std::filesystem::is_directory(directory))
+        return false;
+#if defined(_WIN32)
+    constexpr int kWriteAccess = 2;
+    return ::_waccess(directory.c_str(), kWriteAccess) == 0;
+#else
+    return ::access(directory.c_str(), W_OK) == 0;
+#endif
+}
 
 // The controller's own trace lines while it lives: they say why a transfer failed.
 class TraceLines {
@@ -52,7 +67,7 @@ KTarvexController::TransferProgress ShowOn(Progress& progress) {
 void Export(Context& context, const std::string& file) {
     const std::filesystem::path path(file);
     const auto directory = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    if (!std::filesystem::is_directory(directory) || ::access(directory.c_str(), W_OK) != 0)
+    if (!IsWritableDirectory(directory))
         throw Failure(Exit::Error, "cannot write " + file, "name a file in a writable directory");
     Session& laser = context.Laser();
     KTarvexController& c = laser.Controller();

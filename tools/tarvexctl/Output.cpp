@@ -2,7 +2,11 @@
 
 #include <cstdio>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace tarvexctl {
 namespace {
@@ -37,12 +41,24 @@ void Output::Note(const std::string& text) const {
         Write(stderr, text);
 }
 
+namespace {
+
+bool IsTerminal(std::FILE* file) {
+#if defined(_WIN32)
+    return ::_isatty(::_fileno(file)) != 0;
+#else
+    return ::isatty(::fileno(file)) == 1;
+#endif
+}
+
+} // namespace
+
 bool Output::StdoutIsTerminal() {
-    return ::isatty(STDOUT_FILENO) == 1;
+    return IsTerminal(stdout);
 }
 
 bool Output::StderrIsTerminal() {
-    return ::isatty(STDERR_FILENO) == 1;
+    return IsTerminal(stderr);
 }
 
 } // namespace tarvexctl

@@ -26,8 +26,10 @@ Report StatusReport(const tarvex::LaserCache& cache, bool tuned);
 Report FaultsReport(const tarvex::LaserCache& cache);
 Report FavoritesReport(const std::vector<tarvex::control::Favorite>& favorites);
 
-// printf into a std::string.
-#if defined(__GNUC__)
+// printf into a std::string. MinGW's C++ runtime formats as C99 does (%zu), not as msvcrt.
+#if defined(__MINGW32__)
+__attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
 std::string

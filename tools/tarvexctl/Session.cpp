@@ -15,9 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include <netdb.h>
-#include <netinet/in.h>
-
 namespace tarvexctl {
 
 using namespace tarvex;
@@ -47,22 +44,6 @@ std::string CheckBaud(const std::string& text) {
                " is not a baud rate the port can take (300, 600, 1200, 2400, 4800, 9600, 19200, "
                "38400, 57600, 115200 or 921600)";
     return {};
-}
-
-// An IPv4 address in dotted form or a host name.
-std::optional<std::uint32_t> ResolveIpv4(const std::string& host) {
-    std::uint32_t address = 0;
-    if (ParseIpv4(host.c_str(), address))
-        return address;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return std::nullopt;
-    address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
-    freeaddrinfo(found);
-    return address;
 }
 
 std::string DottedIpv4(std::uint32_t address) {
@@ -262,21 +243,21 @@ void Session::Connect(const ConnectionOptions& options) {
                               "write HOST or HOST:PORT");
             port = static_cast<std::uint16_t>(*number);
         }
-        const auto address = ResolveIpv4(host);
-        if (!address)
+        std::uint32_t address = 0;
+        if (!ResolveIpv4(host.c_str(), address))
             throw Failure(Exit::NotFound, "--udp " + options.udp + ": unknown host",
                           "give the laser's IPv4 address");
         std::uint32_t local = 0;
         if (!options.bind.empty() && !ParseIpv4(options.bind.c_str(), local))
             throw Failure(Exit::Usage, "--bind " + options.bind + ": not an IPv4 address");
         c.SetTransportType(kTransportUdp);
-        c.SetUdpAddress(*address, port);
+        c.SetUdpAddress(address, port);
         c.SetUdpLocalAddress(local);
-        const std::string where = DottedIpv4(*address) + ":" + std::to_string(port);
+        const std::string where = DottedIpv4(address) + ":" + std::to_string(port);
         if (!c.Initialize())
             throw Failure(Exit::NotFound, "no laser answered at " + where, kCheckLink);
         link_ = "UDP " + where;
-        linkJson_.Set("kind", "udp").Set("address", DottedIpv4(*address)).Set("port", port);
+        linkJson_.Set("kind", "udp").Set("address", DottedIpv4(address)).Set("port", port);
         return;
     }
     if (!options.port.empty() && !options.baud.empty()) {

@@ -98,7 +98,11 @@ void Log(Context& context, const LogOptions& options) {
         const std::time_t now =
             std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
         std::tm local{};
+#if defined(_WIN32)
+        localtime_s(&local, &now);
+#else
         localtime_r(&now, &local);
+#endif
         if (AppendParameterLog(options.file, laser.Controller().Snapshot(), qcls, local)) {
             ++lines;
         } else if (!warned) {

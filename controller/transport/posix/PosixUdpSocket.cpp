@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -118,6 +119,22 @@ bool ParseIpv4(const char* text, std::uint32_t& address) {
     if (text == nullptr || inet_pton(AF_INET, text, &parsed) != 1)
         return false;
     address = ntohl(parsed.s_addr);
+    return true;
+}
+
+bool ResolveIpv4(const char* host, std::uint32_t& address) {
+    if (ParseIpv4(host, address))
+        return true;
+    if (host == nullptr || *host == '\0')
+        return false;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr)
+        return false;
+    address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+    freeaddrinfo(found);
     return true;
 }
 

@@ -146,4 +146,20 @@ bool ParseIpv4(const char* text, std::uint32_t& address) {
     return true;
 }
 
+bool ResolveIpv4(const char* host, std::uint32_t& address) {
+    if (ParseIpv4(host, address))
+        return true;
+    if (host == nullptr || *host == '\0' || !StartWinsock())
+        return false;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr)
+        return false;
+    address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+    freeaddrinfo(found);
+    return true;
+}
+
 } // namespace tarvex

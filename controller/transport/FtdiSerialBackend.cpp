@@ -1,4 +1,4 @@
-#include "transport/posix/FtdiSerialBackend.h"
+#include "transport/FtdiSerialBackend.h"
 
 #include <algorithm>
 #include <cstring>
@@ -130,7 +130,7 @@ FtdiStatus FtdiSerialBackend::SetDataCharacteristics(FtdiHandle handle, std::uin
             line.parity = 'E';
             break;
         default:
-            return false; // mark and space have no POSIX setting
+            return false; // mark and space are not among the line settings
         }
         line.dataBits = wordLength;
         line.stopBits = stopBits == kFtStopBits2 ? 2 : 1;
@@ -212,11 +212,6 @@ FtdiStatus FtdiSerialBackend::Close(FtdiHandle handle) {
         open_.erase(found);
     }
     return kFtOk; // the device closes with the last reference
-}
-
-FtdiApi& BuiltInFtdiApi() {
-    static FtdiSerialBackend backend;
-    return backend;
 }
 
 } // namespace tarvex

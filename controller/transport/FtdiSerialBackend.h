@@ -13,7 +13,8 @@
 namespace tarvex {
 
 // FTDI adapters as the OS exposes them, as serial ports: the device list holds the ports of
-// USB ID 0403:6001, and an open device is a SerialDevice configured call by call.
+// USB ID 0403:6001, and an open device is a SerialDevice configured call by call. The machine's
+// adapters on POSIX; on every platform, a serial device named by the user presented as one.
 class FtdiSerialBackend final : public FtdiApi {
 public:
     using PortLister = std::function<std::vector<SerialPortInfo>()>;
