@@ -1,10 +1,11 @@
 #include "LaserProfile.h"
 
+#include "SmallTextFile.h"
 #include "records/LaserRecords.h"
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
+#include <cmath>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -94,6 +95,10 @@ QclProfile MakeQcl(const char* serial, float minWw, float maxWw, std::uint8_t ww
 
 using Words = std::vector<std::string>;
 
+// Far beyond any module's range, yet keeping the grating's moves to durations it can count.
+constexpr float kShortestMicrons = 0.1f;
+constexpr float kLongestMicrons = 1000.0f;
+
 class ParseError {
 public:
     explicit ParseError(std::string what) : what_(std::move(what)) {}
@@ -127,7 +132,7 @@ template <typename T> T Integer(const std::string& word, T low, T high) {
 float Number(const std::string& word) {
     float value = 0;
     const auto [stop, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    Expect(error == std::errc{} && stop == word.data() + word.size(),
+    Expect(error == std::errc{} && stop == word.data() + word.size() && std::isfinite(value),
            "'" + word + "' is not a number");
     return value;
 }
@@ -238,6 +243,8 @@ const std::map<std::string, QclKey>& QclKeys() {
          [](const Words& w, QclProfile& q) {
              LimitsWithUnit(w, q.minWw, q.maxWw, q.wwUnit, {"um", "cm-1"});
              Expect(q.minWw > 0 && q.minWw < q.maxWw, "the range must be positive and not empty");
+             Expect(q.MinMicrons() >= kShortestMicrons && q.MaxMicrons() <= kLongestMicrons,
+                    "the range must lie between 0.1 and 1000 um (10 and 100000 cm-1)");
              q.scanRateUnits = q.wwUnit;
          }},
         {"current",
@@ -374,14 +381,10 @@ std::optional<LaserProfile> LaserProfile::Parse(const std::string& text, std::st
 
 std::optional<LaserProfile> LaserProfile::Load(const std::filesystem::path& file,
                                                std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = "cannot read " + file.string();
+    const auto text = ReadSmallTextFile(file, error);
+    if (!text)
         return std::nullopt;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    auto profile = Parse(text.str(), error);
+    auto profile = Parse(*text, error);
     if (!profile)
         error = file.string() + ": " + error;
     return profile;

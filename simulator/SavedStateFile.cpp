@@ -1,6 +1,7 @@
 #include "SavedStateFile.h"
 
 #include "SimLaser.h"
+#include "SmallTextFile.h"
 
 #include <cstdio>
 #include <fstream>
@@ -227,14 +228,10 @@ bool WriteSavedStateFile(const std::filesystem::path& file, const SavedStateSlot
 
 std::optional<SavedStateSlots> ReadSavedStateFile(const std::filesystem::path& file,
                                                   std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = "cannot open " + file.string();
+    const auto text = ReadSmallTextFile(file, error);
+    if (!text)
         return std::nullopt;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    auto slots = ParseSavedStates(text.str(), error);
+    auto slots = ParseSavedStates(*text, error);
     if (!slots)
         error = file.string() + ": " + error;
     return slots;
@@ -242,7 +239,7 @@ std::optional<SavedStateSlots> ReadSavedStateFile(const std::filesystem::path& f
 
 bool KeepSavedStatesIn(SimLaser& laser, const std::filesystem::path& file, std::string& error) {
     std::optional<SavedStateSlots> loaded;
-    if (std::filesystem::exists(file)) {
+    if (std::error_code ec; std::filesystem::exists(file, ec)) {
         loaded = ReadSavedStateFile(file, error);
         if (!loaded)
             return false;

@@ -65,9 +65,9 @@ public:
             if (state_.curQcl != 0)
                 scan_.lastMoveMs[state_.curQcl - 1u] = scan_.moveDurationMs;
         } else if (segment.kind == Kind::Sweep) {
-            const float seconds = std::fabs(segment.to - segment.from) / segment.speed;
-            scan_.moveDurationMs = std::max<std::uint32_t>(
-                1, static_cast<std::uint32_t>(std::lround(seconds * 1000.0f)));
+            const double seconds = std::fabs(double{segment.to} - segment.from) / segment.speed;
+            scan_.moveDurationMs =
+                std::max<std::uint32_t>(1, BoundedMs(std::round(seconds * 1000.0)));
         } else if (segment.kind == Kind::Dwell) {
             scan_.moveDurationMs = std::max<std::uint32_t>(1, segment.durationMs);
         }

@@ -19,11 +19,15 @@ bool IsControllerUpdate(std::uint8_t type) {
     return type == 1 || type == 2;
 }
 
-void Store(std::vector<std::uint8_t>& image, std::uint32_t address, const std::uint8_t* data,
+// Lays data down at its address; false, with nothing stored, when it would reach past the flash.
+bool Store(std::vector<std::uint8_t>& image, std::uint32_t address, const std::uint8_t* data,
            std::size_t n) {
+    if (std::size_t{address} + n > kLargestFirmwareImage)
+        return false;
     if (image.size() < address + n)
         image.resize(address + n, 0);
     std::copy_n(data, n, image.begin() + static_cast<std::ptrdiff_t>(address));
+    return true;
 }
 
 bool Take(int& count) {
@@ -59,7 +63,11 @@ void TakeFrame(FirmwareUpdateSimState& update, const std::uint8_t* frame, std::s
     }
     if (Take(update.faults.silentFrames))
         return;
-    Store(update.image, address, data, n);
+    if (!Store(update.image, address, data, n)) {
+        ++update.framesPastFlash;
+        out.push_back({{kFrameRejected, 0}, 0});
+        return;
+    }
     update.writes.emplace_back(address, static_cast<std::uint32_t>(n));
     std::uint8_t crc = Crc8(data, static_cast<std::uint16_t>(n));
     if (Take(update.faults.corruptReplies))
@@ -97,7 +105,10 @@ void SimLaser::RegisterFirmwareUpdateHandlers() {
         if (update.type != kMotionBoardUpdate || length > kMbFwBlockSize ||
             Take(update.faults.failBlocks))
             return; // byte 8 stays 0: refused
-        Store(update.motionImage, offset, request.payload.data() + 8, length);
+        if (!Store(update.motionImage, offset, request.payload.data() + 8, length)) {
+            ++update.framesPastFlash;
+            return;
+        }
         update.writes.emplace_back(offset, length);
         reply.payload[8] = 1;
     };

@@ -48,6 +48,8 @@ SimReply SimLaser::Process(const SimRequest& request) {
     std::lock_guard lock(mutex_);
     AdvanceTo(clock_.NowMs());
     ++executed_[request.cmdID];
+    if (history_.size() == kHistoryLimit)
+        history_.pop_front();
     history_.emplace_back(
         request.cmdID, std::vector<std::uint8_t>(request.payload.begin(), request.payload.end()));
     auto it = handlers_.find(request.cmdID);
@@ -85,7 +87,7 @@ std::size_t SimLaser::Executed(std::uint16_t cmdID) const {
 
 std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> SimLaser::History() const {
     std::lock_guard lock(mutex_);
-    return history_;
+    return {history_.begin(), history_.end()};
 }
 
 void SimLaser::ClearHistory() {

@@ -5,6 +5,7 @@
 #include "SimState.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <span>
@@ -88,8 +89,9 @@ public:
     const LaserProfile& Profile() const { return profile_; }
     // Commands executed, per id.
     std::size_t Executed(std::uint16_t cmdID) const;
-    // The commands executed, in order, with their request payloads (the most recent few
-    // thousand).
+    // The commands executed, in order, with their request payloads: the most recent
+    // kHistoryLimit of them.
+    static constexpr std::size_t kHistoryLimit = 8192;
     std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> History() const;
     void ClearHistory();
 
@@ -114,14 +116,12 @@ private:
     void AdvanceScan(std::uint64_t dtMs);  // SimScan.cpp: tuning and scans
     std::uint32_t ScanStatusBits() const;  // SimScan.cpp: the scan's part of the status mask
 
-    static constexpr std::size_t kHistoryLimit = 8192;
-
     Clock& clock_;
     const LaserProfile profile_;
     mutable std::recursive_mutex mutex_;
     std::unordered_map<std::uint16_t, Handler> handlers_;
     std::unordered_map<std::uint16_t, std::size_t> executed_;
-    std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> history_;
+    std::deque<std::pair<std::uint16_t, std::vector<std::uint8_t>>> history_;
     SimState state_;
     bool started_ = false;
 };

@@ -1,6 +1,7 @@
 #include "SimLink.h"
 
 #include "codec/ByteOrder.h"
+#include "codec/Crc.h"
 #include "codec/KTarvexCommand.h"
 
 #include <algorithm>
@@ -65,19 +66,63 @@ std::vector<SimOutput> SimLink::OnStreamBytes(const std::uint8_t* bytes, std::si
 void SimLink::DrainFrames(std::vector<SimOutput>& out) {
     while (rx_.size() >= kHeaderSize) {
         const std::size_t length = be::GetU16(rx_.data() + 8);
-        if (length < kHeaderSize || length > kMaxPacketLength) {
-            // No packet can start here: the receiver starts over.
-            stats_.framingErrors += rx_.size();
-            rx_.clear();
-            return;
+        const bool lengthOk = length >= kHeaderSize && length <= kMaxPacketLength;
+        const bool complete = lengthOk && rx_.size() >= length + kCrcSize;
+        if (complete && IntactAt(0)) {
+            auto produced = OnPacket(rx_.data(), length + kCrcSize);
+            Discard(length + kCrcSize);
+            for (auto& item : produced)
+                out.push_back(std::move(item));
+            continue;
         }
-        if (rx_.size() < length + kCrcSize)
-            return;
-        auto produced = OnPacket(rx_.data(), length + kCrcSize);
-        rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(length + kCrcSize));
-        for (auto& item : produced)
-            out.push_back(std::move(item));
+        if (lengthOk && !complete) {
+            // The rest may still come; but an intact packet further on shows that this one
+            // never will (a write cut short, or noise that looked like a header).
+            const auto next = NextIntactPacket();
+            if (!next)
+                return;
+            stats_.framingErrors += *next;
+            Discard(*next);
+            continue;
+        }
+        if (complete)
+            ++stats_.crcErrors;
+        else
+            stats_.framingErrors += NextPlausibleHeader(1);
+        Discard(NextPlausibleHeader(1));
     }
+}
+
+bool SimLink::PlausibleHeaderAt(std::size_t at) const {
+    const std::uint8_t* header = rx_.data() + at;
+    const std::size_t length = be::GetU16(header + 8);
+    return header[0] == 0 && header[3] >= kRead && header[3] <= kResponse &&
+           length >= kHeaderSize && length <= kMaxPacketLength;
+}
+
+bool SimLink::IntactAt(std::size_t at) const {
+    const std::size_t length = be::GetU16(rx_.data() + at + 8);
+    return at + length + kCrcSize <= rx_.size() &&
+           Crc16(0, rx_.data() + at, length) == be::GetU16(rx_.data() + at + length);
+}
+
+std::size_t SimLink::NextPlausibleHeader(std::size_t from) const {
+    std::size_t at = from;
+    // A header cut off at the end may yet become one.
+    while (at + kHeaderSize <= rx_.size() && !PlausibleHeaderAt(at))
+        ++at;
+    return std::min(at, rx_.size());
+}
+
+std::optional<std::size_t> SimLink::NextIntactPacket() const {
+    for (std::size_t at = 1; at + kAckPacketSize <= rx_.size(); ++at)
+        if (PlausibleHeaderAt(at) && IntactAt(at))
+            return at;
+    return std::nullopt;
+}
+
+void SimLink::Discard(std::size_t count) {
+    rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 std::vector<SimOutput> SimLink::OnDatagram(const std::uint8_t* bytes, std::size_t count) {

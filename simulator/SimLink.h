@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tarvex::sim {
@@ -40,7 +41,20 @@ public:
 
 private:
     std::vector<SimOutput> OnPacket(const std::uint8_t* bytes, std::size_t count);
+    // Answers every packet the stream holds. Bytes that start no intact packet are passed over
+    // up to the next plausible header, so that a packet behind noise in the same burst is
+    // answered at once rather than after the receiver's pause.
     void DrainFrames(std::vector<SimOutput>& out);
+    // A header the host could have sent at `at`: reserved byte 0, a known disposition and a
+    // length a packet can have. The whole header must be in the buffer.
+    bool PlausibleHeaderAt(std::size_t at) const;
+    // Whether the packet at `at` is all there and its CRC matches.
+    bool IntactAt(std::size_t at) const;
+    // The first offset from `from` on where a packet could start; the buffer's size if none.
+    std::size_t NextPlausibleHeader(std::size_t from) const;
+    // The offset of the first intact packet behind the head, if the buffer holds one.
+    std::optional<std::size_t> NextIntactPacket() const;
+    void Discard(std::size_t count);
 
     SimLaser& laser_;
     FaultInjector& faults_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarvex::sim {
 
@@ -58,9 +59,15 @@ std::uint32_t MoveDurationMs(float fromMicrons, float toMicrons) {
     const float distance = std::fabs(toMicrons - fromMicrons);
     if (distance < 1e-6f)
         return 0;
-    const auto ms =
-        static_cast<std::uint32_t>(std::ceil(distance / kSlewMicronsPerSecond * 1000.0f));
-    return std::max(ms, kMinMoveMs);
+    const double ms = std::ceil(double{distance} / kSlewMicronsPerSecond * 1000.0);
+    return std::max(BoundedMs(ms), kMinMoveMs);
+}
+
+std::uint32_t BoundedMs(double ms) {
+    constexpr auto kLongest = std::numeric_limits<std::uint32_t>::max();
+    if (!(ms < kLongest)) // NaN too
+        return kLongest;
+    return ms > 0 ? static_cast<std::uint32_t>(ms) : 0;
 }
 
 } // namespace tarvex::sim

@@ -32,4 +32,8 @@ std::uint8_t ChooseQcl(const LaserProfile& profile, float microns, std::uint8_t 
 // How long the grating takes between two wavelengths (0 for no move).
 std::uint32_t MoveDurationMs(float fromMicrons, float toMicrons);
 
+// A computed duration in whole milliseconds, held to what the scan's counters can take: a huge
+// distance or a crawling speed gives the longest duration, not an overflow.
+std::uint32_t BoundedMs(double ms);
+
 } // namespace tarvex::sim

@@ -19,6 +19,7 @@
 // Without input (end of file) it runs until interrupted. Where there are no pseudo-terminals
 // (Windows) it offers UDP only, on 127.0.0.1 and a free port unless --udp says otherwise.
 #include "FaultInjector.h"
+#include "FaultSpec.h"
 #include "LaserProfile.h"
 #include "PtyAttachment.h"
 #include "SavedStateFile.h"
@@ -41,39 +42,6 @@
 using namespace tarvex;
 
 namespace {
-
-std::optional<sim::FaultRule> ParseFaultSpec(const std::string& spec) {
-    std::stringstream parts(spec);
-    std::string item;
-    std::getline(parts, item, ',');
-    auto fault = sim::ParseFault(item);
-    if (!fault)
-        return std::nullopt;
-    sim::FaultRule rule;
-    rule.fault = *fault;
-    while (std::getline(parts, item, ',')) {
-        auto eq = item.find('=');
-        if (eq == std::string::npos)
-            return std::nullopt;
-        std::string key = item.substr(0, eq);
-        std::string value = item.substr(eq + 1);
-        char* end = nullptr;
-        double number = std::strtod(value.c_str(), &end);
-        if (end == value.c_str() || *end != '\0')
-            return std::nullopt;
-        if (key == "cmd")
-            rule.cmdID = static_cast<std::uint16_t>(number);
-        else if (key == "count")
-            rule.count = static_cast<int>(number);
-        else if (key == "rate")
-            rule.rate = number;
-        else if (key == "delay")
-            rule.delayMs = static_cast<std::uint32_t>(number);
-        else
-            return std::nullopt;
-    }
-    return rule;
-}
 
 bool ParseEndpoint(const std::string& text, std::uint32_t& address, std::uint16_t& port) {
     std::string portText = text;
@@ -126,10 +94,11 @@ bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& 
     if (verb == "quit") {
         return false;
     } else if (verb == "fault") {
-        if (auto rule = ParseFaultSpec(argument))
+        std::string error;
+        if (auto rule = sim::ParseFaultSpec(argument, error))
             faults.Add(*rule);
         else
-            std::fprintf(stderr, "tarvex-sim: bad fault spec '%s'\n", argument.c_str());
+            std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
     } else if (verb == "clear-faults") {
         faults.Clear();
     } else if (verb == "status") {
@@ -141,7 +110,9 @@ bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& 
     return true;
 }
 
-int Usage() {
+int Usage(const std::string& error = {}) {
+    if (!error.empty())
+        std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
     std::fprintf(stderr, "usage: tarvex-sim [--pty] [--udp [ADDRESS:]PORT] [--fault SPEC]... "
                          "[--seed N] [--profile FILE] [--state FILE]\n");
     return 2;
@@ -170,15 +141,22 @@ int main(int argc, char** argv) {
             wantUdp = true;
         } else if (arg == "--fault") {
             const char* value = next();
-            auto rule = value ? ParseFaultSpec(value) : std::nullopt;
-            if (!rule)
+            if (!value)
                 return Usage();
+            std::string error;
+            auto rule = sim::ParseFaultSpec(value, error);
+            if (!rule)
+                return Usage(error);
             rules.push_back(*rule);
         } else if (arg == "--seed") {
             const char* value = next();
             if (!value)
                 return Usage();
-            seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+            std::string error;
+            auto parsed = sim::ParseSeed(value, error);
+            if (!parsed)
+                return Usage(error);
+            seed = *parsed;
         } else if (arg == "--state") {
             const char* value = next();
             if (!value)

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace tarvex::sim {
+
+// The largest image either boot loader can hold: the size of the flash behind it. A frame or
+// block that reaches past it is refused and nothing of it is stored.
+inline constexpr std::size_t kLargestFirmwareImage = 16u << 20;
 
 // Faults of the firmware-update mode, where the packet faults of the link do not apply. Each
 // count spoils the next that many frames or blocks.
@@ -31,6 +36,7 @@ struct FirmwareUpdateSimState {
     // Data frames and motion-board blocks accepted, as (address, length), in order.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> writes;
     std::size_t badFrames = 0;               // frames dropped for a wrong Crc8
+    std::size_t framesPastFlash = 0;         // intact frames and blocks beyond the image's room
     std::optional<std::uint32_t> endAddress; // the end frame's total, once it came
 
     FirmwareUpdateFaults faults;
