@@ -66,6 +66,17 @@ TEST(PseudoTerminal, EveryFaultIsRejectedCountedAndRecoveredFrom) {
     EXPECT_EQ(rig.link.GetStats().crcErrors, 0u);
 }
 
+TEST(PseudoTerminal, ACommandBehindACutShortOneIsAnsweredWithoutAPause) {
+    PtyRig rig;
+    ASSERT_TRUE(rig.pty.IsOpen());
+    rig.port->SetTimeouts(kShortTimeoutMs, 0);
+    // A header that promises 600 bytes, and no more of it: the host gave up on that command.
+    const std::uint8_t cutShort[] = {0, 0, 1, 1, 0, 9, 0, 0, 0x02, 0x58, 0, 0};
+    rig.port->SendByteList(cutShort, sizeof cutShort);
+    EXPECT_TRUE(rig.Exchange());
+    EXPECT_EQ(rig.controller.ConsecutiveFailures(), 0);
+}
+
 TEST(PseudoTerminal, InitializeFindsTheLaser) {
     SimLaserRig rig;
     sim::PtyAttachment pty(rig.link, rig.clock);

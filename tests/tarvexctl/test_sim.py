@@ -67,10 +67,20 @@ def test_bad_arguments_are_usage_errors_that_say_what_to_do():
             (["tune", "1650", "cm-1", "--qcl", "7"], "--qcl: Value 7 not in range 1 to 4"),
             (["sweep", "1700", "1800", "cm-1", "--speed", "0"], "--speed"),
             (["--port", "/dev/null", "--baud", "abc", "info"], "abc is not a baud rate"),
+            (["--ftdi", "1e30", "info"], "--ftdi: '1e30' is not an index (a whole number from 0)"),
+            (["--ftdi", "-1", "info"], "'-1' is not an index"),
+            (["arm", "--timeout", "nan"], "--timeout: 'nan' is not a number"),
+            (["arm", "--timeout", "1e300"],
+             "--timeout: 1e300 is out of range: above 0 and at most 86400 seconds"),
+            (["tune", "inf", "cm-1"], "value: 'inf' is not a number"),
+            (["sweep", "1700", "1800", "cm-1", "--speed", "nan"], "--speed: 'nan' is not a number"),
+            (["step-measure", "1700", "1800", "abc", "cm-1"], "step: 'abc' is not a number"),
+            (["log", "x.log", "-d", "1e300"], "--duration: 1e300 is out of range"),
+            (["multi-spectral", "cm-1", "nan"], "not an element: nan"),
             (["--sim", "--udp", "10.0.0.1", "info"], "excludes"),
             (["multi-spectral", "cm-1", "1650:x"], "not an element: 1650:x"),
     ]:
-        run = ctl("--sim", *args) if args[0] != "--port" else ctl(*args)
+        run = ctl("--sim", *args) if args[0] not in ("--port", "--ftdi") else ctl(*args)
         assert run.status == 2, (args, run)
         assert message in run.err, (args, run)
         assert run.err.count("\n") == 1 and run.out == ""

@@ -4,6 +4,7 @@
 #include "ExitStatus.h"
 #include "Follow.h"
 #include "Interrupt.h"
+#include "NumberChecks.h"
 #include "Progress.h"
 #include "Report.h"
 #include "Units.h"
@@ -20,6 +21,8 @@ namespace {
 // Arming powers the QCL drivers up, which takes the laser a moment.
 constexpr double kDefaultArmTimeoutS = 30;
 constexpr double kDefaultTuneTimeoutS = 60;
+// A day: longer than any wait could be meant, short enough to count in milliseconds.
+constexpr double kLongestTimeoutS = 86400;
 
 std::uint64_t Ms(double seconds) {
     return static_cast<std::uint64_t>(seconds * 1000);
@@ -136,7 +139,7 @@ void AddControlCommands(CLI::App& app, CommandSet& set, Context& context) {
     command->add_flag("--no-wait", arm->noWait, "return once the laser took the command");
     command->add_option("--timeout", arm->timeoutS, "how long to wait for armed, in seconds")
         ->capture_default_str()
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumberUpTo(kLongestTimeoutS, "seconds"));
     command->footer("JSON: {\"armed\": true, or null with --no-wait}");
 
     set.Add(app, "disarm", "Disarm the laser and wait until it reports disarmed",
@@ -148,7 +151,9 @@ void AddControlCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "Tune to a wavelength (um) or wavenumber (cm-1); TECs at temperature, "
                       "within the tuning range and armed",
                       [&context, tune] { Tune(context, *tune); });
-    command->add_option("value", tune->value, "the wavelength or wavenumber")->required();
+    command->add_option("value", tune->value, "the wavelength or wavenumber")
+        ->required()
+        ->check(FiniteNumber());
     AddUnitArgument(*command, tune->unit);
     AddQclOption(*command, tune->qcl, "the QCL to tune");
     command->add_flag("--wait", tune->wait,
@@ -156,7 +161,7 @@ void AddControlCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "the tune");
     command->add_option("--timeout", tune->timeoutS, "with --wait: at most this many seconds")
         ->capture_default_str()
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumberUpTo(kLongestTimeoutS, "seconds"));
     command->footer("JSON: {\"target\": {\"value\", \"unit\"}, \"qcl\", \"tuned\": true (with "
                     "--wait) or null, \"seconds\"}");
 

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Follow.h"
+#include "NumberChecks.h"
 #include "Progress.h"
 #include "Report.h"
 #include "Units.h"
@@ -10,8 +11,11 @@
 #include "control/Preconditions.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
+#include <limits>
 #include <sstream>
+#include <type_traits>
 
 namespace tarvexctl {
 
@@ -19,6 +23,9 @@ using namespace tarvex;
 using control::Preconditions;
 
 namespace {
+
+// Speeds and steps go to the laser as single floats.
+constexpr double kLargestFloat = std::numeric_limits<float>::max();
 
 // What every scan takes besides its own parameters.
 struct ScanOptions {
@@ -115,6 +122,9 @@ struct Element {
 template <typename T> bool ParseNumber(const std::string& text, T& value) {
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(value))
+            return false;
     return !text.empty() && error == std::errc{} && stop == end;
 }
 
@@ -218,12 +228,14 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                             "Sweep from START to STOP at a speed; TECs at temperature, both ends "
                             "within the tuning range and armed",
                             [&context, sweep] { Sweep(context, *sweep); });
-    command->add_option("start", sweep->start, "where the sweep starts")->required();
-    command->add_option("stop", sweep->stop, "where it ends")->required();
+    command->add_option("start", sweep->start, "where the sweep starts")
+        ->required()
+        ->check(FiniteNumber());
+    command->add_option("stop", sweep->stop, "where it ends")->required()->check(FiniteNumber());
     AddUnitArgument(*command, sweep->unit);
     command->add_option("--speed", sweep->speed, "in the unit per second")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumberUpTo(kLargestFloat));
     command->add_flag("--bidirectional", sweep->bidirectional, "sweep back as well");
     AddQclOption(*command, sweep->qcl, "the QCL to sweep with");
     AddScanOptions(*command, *sweep, false);
@@ -234,11 +246,11 @@ void AddScanCommands(CLI::App& app, CommandSet& set, Context& context) {
                       "Step from START to STOP, dwelling at each step; TECs at temperature, both "
                       "ends within the tuning range and armed",
                       [&context, step] { StepMeasure(context, *step); });
-    command->add_option("start", step->start, "the first step")->required();
-    command->add_option("stop", step->stop, "the last step")->required();
+    command->add_option("start", step->start, "the first step")->required()->check(FiniteNumber());
+    command->add_option("stop", step->stop, "the last step")->required()->check(FiniteNumber());
     command->add_option("step", step->step, "the step size")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumberUpTo(kLargestFloat));
     AddUnitArgument(*command, step->unit);
     AddScanOptions(*command, *step, true);
     command->footer(kScanFooter);

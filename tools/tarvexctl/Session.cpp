@@ -3,6 +3,7 @@
 #include "EmbeddedLaser.h"
 #include "ExitStatus.h"
 #include "InProcessTransport.h"
+#include "NumberChecks.h"
 #include "ScaledClock.h"
 #include "control/FaultCodes.h"
 #include "transport/KWinComPort.h"
@@ -132,7 +133,7 @@ void AddConnectionOptions(CLI::App& app, ConnectionOptions& options) {
                        "only that one (see 'tarvexctl ports')")
             ->expected(0, 1)
             ->type_name("[INDEX]")
-            ->check(CLI::NonNegativeNumber)
+            ->check(Index())
             ->excludes(port)
             ->excludes(udp)
             ->group(group);

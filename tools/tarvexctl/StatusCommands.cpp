@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "NumberChecks.h"
 #include "Progress.h"
 #include "Report.h"
 #include "Waits.h"
@@ -16,6 +17,9 @@ namespace tarvexctl {
 using namespace tarvex;
 
 namespace {
+
+// Thirty years and more, still a count of milliseconds.
+constexpr double kLongestLogS = 1e9;
 
 struct StatusOptions {
     bool watch = false;
@@ -167,7 +171,7 @@ void AddStatusCommands(CLI::App& app, CommandSet& set, Context& context) {
         ->type_name("D")
         ->transform(
             CLI::AsNumberWithUnit(std::map<std::string, double>{{"s", 1}, {"m", 60}, {"h", 3600}}))
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumberUpTo(kLongestLogS, "seconds"));
     command->footer("JSON: {\"file\", \"lines\"}");
 }
 
