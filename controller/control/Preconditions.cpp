@@ -77,7 +77,7 @@ namespace {
 // The first refusal of a chain of checks, each run only when those before it passed.
 template <typename... Checks> Refusal FirstOf(Checks&&... checks) {
     Refusal refusal = Refusal::None;
-    (((refusal = checks()) != Refusal::None) || ...);
+    static_cast<void>((((refusal = checks()) != Refusal::None) || ...));
     return refusal;
 }
 
