@@ -74,6 +74,11 @@ void ShowEmission(const KTarvexController& controller) {
 
 } // namespace
 
+// Generous limits: the laser arms and tunes in a few seconds, but the heartbeat that reports it
+// runs in real time over the pseudo-terminal and slows down on a busy computer.
+constexpr std::uint64_t kArmLimitMs = 20000;
+constexpr std::uint64_t kTuneLimitMs = 40000;
+
 int RunDemo(Clock& clock) {
     sim::SimLaser laser(clock);
     sim::FaultInjector faults;
@@ -99,7 +104,7 @@ int RunDemo(Clock& clock) {
     std::printf("Arming...\n");
     if (!controller.ToggleArm() ||
         !WaitFor(
-            clock, [&] { return controller.StatusBit(status::kArmed); }, 5000)) {
+            clock, [&] { return controller.StatusBit(status::kArmed); }, kArmLimitMs)) {
         std::fprintf(stderr, "tarvexctl demo: the laser did not arm\n");
         return 1;
     }
@@ -108,7 +113,7 @@ int RunDemo(Clock& clock) {
     std::printf("Tuning to 1650 cm-1 on QCL 2...\n");
     if (!controller.TuneToWW(1650.0f, kWavenumber, 0, 2) ||
         !WaitFor(
-            clock, [&] { return !controller.GetScanStatus().adjustingWavelength; }, 10000)) {
+            clock, [&] { return !controller.GetScanStatus().adjustingWavelength; }, kTuneLimitMs)) {
         std::fprintf(stderr, "tarvexctl demo: the tune did not complete\n");
         return 1;
     }
