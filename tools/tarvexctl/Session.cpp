@@ -1,10 +1,10 @@
 #include "Session.h"
 
+#include "Clock.h"
 #include "EmbeddedLaser.h"
 #include "ExitStatus.h"
 #include "InProcessTransport.h"
 #include "NumberChecks.h"
-#include "ScaledClock.h"
 #include "control/FaultCodes.h"
 #include "transport/KWinComPort.h"
 #include "transport/PacketTrace.h"
