@@ -49,18 +49,14 @@ TEST(SavedStateNames, OneRequestPerEntryInUseRebuildsTheList) {
 // onto other slots, and the rebuild reports the failure.
 TEST(SavedStateNames, AFailedNameReadKeepsTheOtherNamesInPlace) {
     SimRig rig;
+    EXPECT_FALSE(rig.controller->ReadSavedStateNames()); // no entry in use yet: nothing to ask
+    EXPECT_TRUE(rig.laser.History().empty());
     StoreInLaser(rig, 2, "Water line");
     StoreInLaser(rig, 5, "Ice");
     ASSERT_TRUE(rig.controller->ReadSysNumSavedStates());
     rig.InjectFor(SavedStateRecord::kNameCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadSavedStateNames());
     EXPECT_EQ(rig.Cache().savedStateNames, (Names{"", "", "Water line", "", "", "Ice"}));
-}
-
-TEST(SavedStateNames, NoEntryInUseCountsAsAFailure) {
-    SimRig rig;
-    EXPECT_FALSE(rig.controller->ReadSavedStateNames());
-    EXPECT_TRUE(rig.laser.History().empty());
 }
 
 TEST(SavedStateTableRead, AFailureForgetsTheCountOnly) {
@@ -72,19 +68,24 @@ TEST(SavedStateTableRead, AFailureForgetsTheCountOnly) {
     EXPECT_EQ(rig.Cache().savedStates.inUse[0], 1);
 }
 
-TEST(CreateSavedState, AFortyCharacterNameIsStoredAsItsFirstThirtyTwo) {
+TEST(CreateSavedState, AFailedSaveLeavesTheEntryFreeAndALongNameIsStoredAsItsFirst32) {
     SimRig rig;
     ASSERT_TRUE(ReadFavorites(rig));
+    rig.InjectFor(SavedStateRecord::kSaveCmd, Fault::Nak);
+    std::uint8_t slot = 0;
+    EXPECT_FALSE(rig.controller->CreateSavedState("Lost", slot));
+    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 0);
+    EXPECT_EQ(rig.Cache().savedStateNames[1], "");
+
     const std::string name = "Carbon monoxide fundamental band R-branch"; // 41 characters
     const std::string stored = name.substr(0, 32);
-    std::uint8_t slot = 0;
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->CreateSavedState(name, slot));
 
     EXPECT_EQ(slot, 1);
     Bytes expected = {1, 32};
     expected.insert(expected.end(), stored.begin(), stored.end());
-    EXPECT_EQ(rig.Requests(SavedStateRecord::kSaveCmd)[0], expected);
+    EXPECT_EQ(rig.Requests(SavedStateRecord::kSaveCmd).back(), expected);
     EXPECT_EQ(rig.Cache().savedStates.count, 2);
     EXPECT_EQ(rig.Cache().savedStates.inUse[1], 1);
     EXPECT_EQ(rig.Cache().savedStateNames[1], stored);
@@ -145,20 +146,18 @@ TEST(CreateSavedState, ReadsATableNeverReadBeforeChoosingTheSlot) {
     EXPECT_TRUE(unread.Requests(SavedStateRecord::kSaveCmd).empty());
 }
 
-TEST(CreateSavedState, AFailedSaveLeavesTheEntryFree) {
-    SimRig rig;
-    ASSERT_TRUE(ReadFavorites(rig));
-    rig.InjectFor(SavedStateRecord::kSaveCmd, Fault::Nak);
-    std::uint8_t slot = 0;
-    EXPECT_FALSE(rig.controller->CreateSavedState("Lost", slot));
-    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 0);
-    EXPECT_EQ(rig.Cache().savedStateNames[1], "");
-}
-
-TEST(EraseSavedState, FreesTheEntryTheLaserErased) {
+// An entry freed after a failed erase would let the next create overwrite a favorite the
+// laser still holds.
+TEST(EraseSavedState, FreesTheEntryOnlyOnceTheLaserErasedIt) {
     SimRig rig;
     StoreInLaser(rig, 3, "Ammonia");
     ASSERT_TRUE(ReadFavorites(rig));
+    rig.InjectFor(kEraseStateCmd, Fault::DropResponse);
+    EXPECT_FALSE(rig.controller->EraseSavedState(3));
+    EXPECT_EQ(rig.Cache().savedStates.inUse[3], 1);
+    EXPECT_EQ(rig.Cache().savedStates.count, 2);
+    EXPECT_EQ(rig.Cache().savedStateNames[3], "Ammonia");
+
     TraceCapture trace;
     ASSERT_TRUE(rig.controller->EraseSavedState(3));
     EXPECT_EQ(rig.Cache().savedStates.count, 1);
@@ -182,19 +181,6 @@ TEST(EraseSavedState, AnUnknownSlotChangesNoEntry) {
     EXPECT_TRUE(rig.controller->EraseSavedState(42));
     EXPECT_EQ(WireBytes(rig.Cache().savedStates), WireBytes(table));
     EXPECT_EQ(rig.Cache().savedStateNames[0], "Default");
-}
-
-// An entry freed after a failed erase would let the next create overwrite a favorite the
-// laser still holds.
-TEST(EraseSavedState, AFailedEraseKeepsTheEntry) {
-    SimRig rig;
-    StoreInLaser(rig, 1, "Keep me");
-    ASSERT_TRUE(ReadFavorites(rig));
-    rig.InjectFor(kEraseStateCmd, Fault::DropResponse);
-    EXPECT_FALSE(rig.controller->EraseSavedState(1));
-    EXPECT_EQ(rig.Cache().savedStates.inUse[1], 1);
-    EXPECT_EQ(rig.Cache().savedStates.count, 2);
-    EXPECT_EQ(rig.Cache().savedStateNames[1], "Keep me");
 }
 
 TEST(RecallSavedState, RestoresTheParametersTheSlotSaved) {
