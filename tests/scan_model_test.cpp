@@ -46,6 +46,20 @@ std::vector<Observed> PollUntilDone(SimRig& rig, std::uint64_t stepMs, std::uint
     return seen;
 }
 
+// Writes an advanced sweep of one scan at 0.5 µm/s over the channels in use.
+void WriteAdvancedSweep(SimRig& rig, std::array<std::uint8_t, 4> used, std::array<float, 4> start,
+                        std::array<float, 4> stop) {
+    rig.controller->UpdateCache([&](LaserCache& c) {
+        c.sweepAdvanced = {.units = units::kMicrons,
+                           .speed = 0.5f,
+                           .numScans = 1,
+                           .used = used,
+                           .channelStart = start,
+                           .channelStop = stop};
+    });
+    ASSERT_TRUE(rig.controller->ReadWriteSweepAdvancedParams(true));
+}
+
 void UseCrossover(SimRig& rig, bool on) {
     rig.controller->UpdateCache(
         [on](LaserCache& c) { c.globalPrefs.always_use_crossover = on ? 1 : 0; });
@@ -276,15 +290,7 @@ TEST(MultiSpectral, VisitsEachElementForItsDwellAcrossModules) {
 
 TEST(AdvancedSweep, SweepsEachChannelInUseOnItsOwnModule) {
     SimRig rig(ControllerProfile::Sdk());
-    rig.controller->UpdateCache([](LaserCache& c) {
-        c.sweepAdvanced = {.units = units::kMicrons,
-                           .speed = 0.5f,
-                           .numScans = 1,
-                           .used = {1, 0, 1, 0},
-                           .channelStart = {4.4f, 0, 6.5f, 0},
-                           .channelStop = {4.6f, 0, 7.0f, 0}};
-    });
-    ASSERT_TRUE(rig.controller->ReadWriteSweepAdvancedParams(true));
+    WriteAdvancedSweep(rig, {1, 0, 1, 0}, {4.4f, 0, 6.5f, 0}, {4.6f, 0, 7.0f, 0});
     ASSERT_TRUE(rig.controller->StartSweepAdvancedScan());
     std::set<std::uint8_t> qcls;
     for (const auto& o : PollUntilDone(rig, 100, 10000)) {
@@ -298,14 +304,6 @@ TEST(AdvancedSweep, SweepsEachChannelInUseOnItsOwnModule) {
 TEST(AdvancedSweep, AChannelWithoutAModuleIsRefused) {
     SimRig rig(ControllerProfile::Sdk(), sim::InProcessTransport::Style::StreamShort,
                LaserWithQcls(2));
-    rig.controller->UpdateCache([](LaserCache& c) {
-        c.sweepAdvanced = {.units = units::kMicrons,
-                           .speed = 0.5f,
-                           .numScans = 1,
-                           .used = {0, 0, 1, 0},
-                           .channelStart = {0, 0, 6.5f, 0},
-                           .channelStop = {0, 0, 7.0f, 0}};
-    });
-    ASSERT_TRUE(rig.controller->ReadWriteSweepAdvancedParams(true));
+    WriteAdvancedSweep(rig, {0, 0, 1, 0}, {0, 0, 6.5f, 0}, {0, 0, 7.0f, 0});
     EXPECT_FALSE(rig.controller->StartSweepAdvancedScan());
 }
