@@ -12,12 +12,8 @@ using namespace tarvex::test;
 
 namespace {
 
-std::uint32_t Status(SimRig& rig) {
-    return rig.laser.StatusMask();
-}
-
 bool Has(SimRig& rig, std::uint32_t bit) {
-    return (Status(rig) & bit) != 0;
+    return (rig.laser.StatusMask() & bit) != 0;
 }
 
 std::optional<sim::LaserProfile> Parse(const std::string& text, std::string& error) {
@@ -49,7 +45,7 @@ TEST(LaserModel, TecsSettleOnANewSetPointAndReportIt) {
     EXPECT_NEAR(rig.State().qcl[2].tecTemp, 21.0f, 0.001f);
 }
 
-TEST(LaserModel, ArmingTakesAMomentAndNeedsInterlockAndKey) {
+TEST(LaserModel, ArmingTakesAMomentNeedsInterlockAndKeyAndEndsWhenTheInterlockOpens) {
     SimRig rig;
     rig.laser.SetInterlock(false);
     ASSERT_TRUE(rig.controller->ExecLaserArmDisarm(1));
@@ -69,12 +65,8 @@ TEST(LaserModel, ArmingTakesAMomentAndNeedsInterlockAndKey) {
     EXPECT_FALSE(Has(rig, status::kArmed));
     rig.clock.Advance(500);
     EXPECT_TRUE(Has(rig, status::kArmed));
-}
 
-TEST(LaserModel, OpeningTheInterlockDropsArmingAndEmission) {
-    SimRig rig;
-    ASSERT_TRUE(rig.controller->ExecLaserArmDisarm(1));
-    rig.clock.Advance(1500);
+    // Opening the interlock drops arming and emission.
     ASSERT_TRUE(rig.controller->SetLaserOnOff(true, 0));
     ASSERT_TRUE(Has(rig, status::kEmissionOn));
 
@@ -122,7 +114,7 @@ TEST(LaserModel, ControlsRaiseTheirStatusBits) {
     rig.laser.SetTemperatureWarning(1, true);
     rig.laser.SetTemperatureWarning(3, true);
     rig.laser.SetPointerFitted(true);
-    const std::uint32_t mask = Status(rig);
+    const std::uint32_t mask = rig.laser.StatusMask();
     EXPECT_TRUE(mask & status::kCaseTemp1Warning);
     EXPECT_FALSE(mask & status::kCaseTemp2Warning);
     EXPECT_TRUE(mask & status::kPcbTempWarning);
@@ -179,16 +171,7 @@ TEST(LaserProfileFile, TheShippedExampleLoadsAndAMissingFileIsReported) {
     EXPECT_NE(error.find("/nonexistent/laser.profile"), std::string::npos);
 }
 
-TEST(LaserProfileFile, DefaultsFillWhatAModuleLeavesOut) {
-    std::string error;
-    const auto profile = Parse(std::string("serial = X1 # trailing comment\n") + kOneModule, error);
-    ASSERT_TRUE(profile) << error;
-    EXPECT_EQ(profile->serialNumber, "X1");
-    EXPECT_EQ(profile->modelNumber, sim::LaserProfile{}.modelNumber);
-    EXPECT_GT(profile->qcls[0].maxDriveCurrent, 0.0f);
-}
-
-TEST(LaserProfileFile, MistakesAreReportedWithTheirLine) {
+TEST(LaserProfileFile, MistakesAreReportedWithTheirLineAndDefaultsFillWhatIsLeftOut) {
     const struct {
         std::string text;
         std::string error;
@@ -214,4 +197,11 @@ TEST(LaserProfileFile, MistakesAreReportedWithTheirLine) {
         EXPECT_FALSE(Parse(c.text, error)) << c.text;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << "got: " << error;
     }
+
+    std::string error;
+    const auto profile = Parse(std::string("serial = X1 # trailing comment\n") + kOneModule, error);
+    ASSERT_TRUE(profile) << error;
+    EXPECT_EQ(profile->serialNumber, "X1");
+    EXPECT_EQ(profile->modelNumber, sim::LaserProfile{}.modelNumber);
+    EXPECT_GT(profile->qcls[0].maxDriveCurrent, 0.0f);
 }
