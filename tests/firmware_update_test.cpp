@@ -62,7 +62,7 @@ struct UpdateRig : SimRig {
 
 } // namespace
 
-TEST(FirmwareUpdate, ControllerImageArrivesBitReversedInFullFrames) {
+TEST(FirmwareUpdate, ControllerImageArrivesBitReversedInFullFramesAndAnEndFrame) {
     UpdateRig rig;
     const auto image = ImageBytes(404); // 25 records and a short one of 4 bytes
     const auto result = rig.Update("new_Tarvex_PROM_prod_1.9.ufp", image);
@@ -79,22 +79,8 @@ TEST(FirmwareUpdate, ControllerImageArrivesBitReversedInFullFrames) {
     EXPECT_EQ(history[0].first, kExecFirmwareUpdateCmd);
     EXPECT_EQ(history[0].second[0], 2);
 
-    EXPECT_TRUE(rig.pausedDuringWrites);
-    EXPECT_FALSE(rig.controller->HeartbeatPaused());
-    ASSERT_FALSE(rig.progress.empty());
-    EXPECT_EQ(rig.progress.front().stage, Stage::Erasing);
-    EXPECT_EQ(rig.progress.back().stage, Stage::Writing);
-    EXPECT_EQ(rig.progress.back().value, 26u);
-    EXPECT_EQ(rig.progress.back().maximum, 26u);
-}
-
-TEST(FirmwareUpdate, TenRecordsMakeOneFrameAndTheEndFrame) {
-    UpdateRig rig;
-    const auto image = ImageBytes(160);
-    ASSERT_TRUE(rig.Update("Tarvex_PROM_MultiBoot.ufp", image).Succeeded());
     const auto frames = rig.Frames();
-    ASSERT_EQ(frames.size(), 2u);
-
+    ASSERT_EQ(frames.size(), 4u);
     const auto& data = frames[0];
     ASSERT_EQ(data.size(), 167u);
     EXPECT_EQ(data[0], 1);
@@ -103,13 +89,20 @@ TEST(FirmwareUpdate, TenRecordsMakeOneFrameAndTheEndFrame) {
     EXPECT_TRUE(std::equal(data.begin() + 6, data.begin() + 166, BitReversed(image).begin()));
     // The frame's check byte leaves the last data byte out.
     EXPECT_EQ(data[166], Crc8(data.data(), 165));
-
-    const std::vector<std::uint8_t> end = frames[1];
+    EXPECT_EQ(frames[2].size(), 91u);
+    const auto& end = frames[3];
     ASSERT_EQ(end.size(), 7u);
-    EXPECT_EQ(be::GetU32(&end[1]), 160u);
+    EXPECT_EQ(be::GetU32(&end[1]), 404u);
     EXPECT_EQ(end[5], 0);
     EXPECT_EQ(end[6], Crc8(end.data(), 5));
-    EXPECT_EQ(rig.laser.History()[0].second[0], 1);
+
+    EXPECT_TRUE(rig.pausedDuringWrites);
+    EXPECT_FALSE(rig.controller->HeartbeatPaused());
+    ASSERT_FALSE(rig.progress.empty());
+    EXPECT_EQ(rig.progress.front().stage, Stage::Erasing);
+    EXPECT_EQ(rig.progress.back().stage, Stage::Writing);
+    EXPECT_EQ(rig.progress.back().value, 26u);
+    EXPECT_EQ(rig.progress.back().maximum, 26u);
 }
 
 TEST(FirmwareUpdate, MotionBoardImageGoesInBlocksOfSixtyFour) {
@@ -176,12 +169,14 @@ TEST(FirmwareUpdate, WrongCheckByteIsReadAgainThenTheFrameRewritten) {
     UpdateRig rig;
     rig.Faults([](sim::FirmwareUpdateFaults& f) { f.corruptReplies = 1; });
     TraceCapture trace;
-    ASSERT_TRUE(rig.Update("Tarvex_PROM_prod.ufp", ImageBytes(160)).Succeeded());
+    ASSERT_TRUE(rig.Update("Tarvex_PROM_MultiBoot.ufp", ImageBytes(160)).Succeeded());
+    EXPECT_EQ(rig.laser.History()[0].second[0], 1);
     EXPECT_EQ(trace.Count("Write result = 1"), 1u);
     EXPECT_EQ(trace.Count("FWUpdate:Timed out"), 9u);
     EXPECT_EQ(trace.Count("Did not get response.  Retrying..."), 1u);
     EXPECT_EQ(trace.Count("FWUpdate:Got valid response"), 1u);
     EXPECT_EQ(rig.Boot().writes, (Writes{{0, 160}, {0, 160}}));
+    EXPECT_EQ(rig.Frames().size(), 3u); // ten records make one frame, then the end frame
     EXPECT_EQ(rig.Boot().image, BitReversed(ImageBytes(160)));
 }
 
@@ -194,7 +189,7 @@ TEST(FirmwareUpdate, LostFrameIsSentAgain) {
     EXPECT_EQ(rig.Frames().size(), 5u); // three frames, one of them twice, and the end frame
 }
 
-TEST(FirmwareUpdate, FrameThatIsNeverAnsweredFailsTheUpdate) {
+TEST(FirmwareUpdate, FrameThatIsNeverAnsweredOrARefusedEndFrameFailsTheUpdate) {
     UpdateRig rig;
     rig.Faults([](sim::FirmwareUpdateFaults& f) { f.silentFrames = 1000; });
     TraceCapture trace;
@@ -206,17 +201,15 @@ TEST(FirmwareUpdate, FrameThatIsNeverAnsweredFailsTheUpdate) {
     EXPECT_EQ(rig.Frames().size(), 21u);
     EXPECT_EQ(rig.Boot().endAddress, 0u);
     EXPECT_FALSE(rig.controller->HeartbeatPaused());
+
+    UpdateRig refused;
+    refused.Faults([](sim::FirmwareUpdateFaults& f) { f.endReply = 0; });
+    const auto end = refused.Update("Tarvex_PROM_prod.ufp", ImageBytes(160));
+    EXPECT_EQ(end.outcome, Outcome::TransferFailed);
+    EXPECT_EQ(end.message, "Update not successful. 10 of 10 records written");
 }
 
-TEST(FirmwareUpdate, RefusedEndFrameFailsTheUpdate) {
-    UpdateRig rig;
-    rig.Faults([](sim::FirmwareUpdateFaults& f) { f.endReply = 0; });
-    const auto result = rig.Update("Tarvex_PROM_prod.ufp", ImageBytes(160));
-    EXPECT_EQ(result.outcome, Outcome::TransferFailed);
-    EXPECT_EQ(result.message, "Update not successful. 10 of 10 records written");
-}
-
-TEST(FirmwareUpdate, MotionBlockGetsThreeTries) {
+TEST(FirmwareUpdate, MotionBlockGetsThreeTriesAndALostLastBlockIsNotASuccess) {
     UpdateRig rig;
     rig.Faults([](sim::FirmwareUpdateFaults& f) { f.failBlocks = 2; });
     ASSERT_TRUE(rig.Update("zuv_motion_prod.ufp", ImageBytes(80)).Succeeded());
@@ -230,17 +223,15 @@ TEST(FirmwareUpdate, MotionBlockGetsThreeTries) {
     EXPECT_TRUE(trace.Contains("WriteMbFwData error"));
     EXPECT_EQ(failing.laser.Executed(kWriteMbFwDataCmd), 4u); // three tries, then one for the rest
     EXPECT_FALSE(failing.controller->HeartbeatPaused());
-}
 
-TEST(FirmwareUpdate, LostLastBlockIsNotASuccess) {
-    UpdateRig rig;
-    rig.laser.SetHandler(kWriteMbFwDataCmd,
-                         [](const sim::SimRequest& request, sim::SimReply& reply) {
-                             reply.payload[8] = be::GetU32(request.payload.data()) == 0 ? 1 : 0;
-                         });
-    const auto result = rig.Update("zuv_motion_prod.ufp", ImageBytes(80));
-    EXPECT_EQ(result.outcome, Outcome::TransferFailed);
-    EXPECT_EQ(result.message, "Update not successful. 4 of 5 records written");
+    UpdateRig lastLost;
+    lastLost.laser.SetHandler(kWriteMbFwDataCmd,
+                              [](const sim::SimRequest& request, sim::SimReply& reply) {
+                                  reply.payload[8] = be::GetU32(request.payload.data()) == 0;
+                              });
+    const auto last = lastLost.Update("zuv_motion_prod.ufp", ImageBytes(80));
+    EXPECT_EQ(last.outcome, Outcome::TransferFailed);
+    EXPECT_EQ(last.message, "Update not successful. 4 of 5 records written");
 }
 
 TEST(FirmwareUpdate, LaserThatNeverGetsReadyEndsTheWait) {
