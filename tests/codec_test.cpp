@@ -62,6 +62,16 @@ TEST(CommandPacket, LengthsFollowTheCommandTable) {
     EXPECT_EQ(be::GetU16(&bytes[10]), Crc16(0, bytes.data(), 10));
     EXPECT_FALSE(KTarvexCommand::IsKnownCommand(9999));
 
+    // A payload is sent as written, the CRC after it.
+    KTarvexCommand command(51, kWrite);
+    be::PutF32(command.GetData(), 7.25f);
+    command.GetData()[9] = 2;
+    bytes = Wire(command);
+    ASSERT_EQ(bytes.size(), 25u);
+    EXPECT_EQ(be::GetF32(&bytes[10]), 7.25f);
+    EXPECT_EQ(bytes[19], 2);
+    EXPECT_EQ(be::GetU16(&bytes[23]), Crc16(0, bytes.data(), 23));
+
     // The largest command fills the payload area exactly.
     KTarvexCommand largest(212, kWrite);
     std::memset(largest.GetData(), 0xA5, kMaxPayloadSize);
@@ -79,17 +89,6 @@ TEST(CommandPacket, LengthsFollowTheCommandTable) {
     EXPECT_EQ(KTarvexCommand::CommandLength(1108), 11);
 }
 
-TEST(CommandPacket, PayloadIsSentAsWritten) {
-    KTarvexCommand command(51, kWrite);
-    be::PutF32(command.GetData(), 7.25f);
-    command.GetData()[9] = 2;
-    auto bytes = Wire(command);
-    ASSERT_EQ(bytes.size(), 25u);
-    EXPECT_EQ(be::GetF32(&bytes[10]), 7.25f);
-    EXPECT_EQ(bytes[19], 2);
-    EXPECT_EQ(be::GetU16(&bytes[23]), Crc16(0, bytes.data(), 23));
-}
-
 TEST(CommandPacket, SmallOrMissingBufferReportsTheSizeNeeded) {
     KTarvexCommand command(3, kRead);
     std::uint8_t buffer[19];
@@ -101,7 +100,7 @@ TEST(CommandPacket, SmallOrMissingBufferReportsTheSizeNeeded) {
     EXPECT_EQ(size, 20u);
 }
 
-TEST(ReceivedPacket, LoadsHeaderAndPayloadUnlessTheCrcIsBad) {
+TEST(ReceivedPacket, LoadsHeaderAndPayloadUnlessTheCrcIsBadAndReportsTheNakBit) {
     KTarvexCommand sent(3, kRead);
     sent.GetHeader().disposition = kResponse;
     sent.GetHeader().status = 7;
@@ -126,14 +125,12 @@ TEST(ReceivedPacket, LoadsHeaderAndPayloadUnlessTheCrcIsBad) {
     EXPECT_EQ(received.GetHeader().cmdID, 3);
     EXPECT_EQ(received.GetHeader().seqnum, sent.GetHeader().seqnum);
     EXPECT_EQ(be::GetU32(received.GetData()), 0x00012345u);
-}
 
-TEST(ReceivedPacket, NakBitIsReportedAndHeaderStillLoaded) {
+    // A NAK still loads its header.
     KTarvexCommand nak(5, kExecute);
     nak.GetHeader().length = 10;
     nak.GetHeader().disposition = 0x81;
-    auto bytes = Wire(nak);
-    KTarvexCommand received;
+    bytes = Wire(nak);
     ASSERT_TRUE(received.ProcessPacket(bytes.data(), bytes.size()));
     EXPECT_TRUE(received.IsNak());
     EXPECT_EQ(received.GetHeader().disposition, 0x81);
