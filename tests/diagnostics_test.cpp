@@ -254,9 +254,16 @@ TEST(BoardTests, SlowTestsRaiseTheReadTimeoutAndSetItBack) {
     EXPECT_EQ(rig.Cache().qclIfTest[3].inst, 0);
 }
 
-TEST(BoardReadings, TraceWhatTheBoardReports) {
+TEST(BoardReadings, TraceWhatTheBoardReportsAndAFailedLaserInfoReadStillNamesItself) {
     TwoQclRig rig;
+    rig.controller->UpdateCache([](LaserCache& c) { c.testLaserInfo.pcbTemp = 99.0f; });
     TraceCapture trace;
+    rig.InjectFor(TestLaserInfo::kCmd, Fault::Nak);
+    EXPECT_FALSE(rig.controller->ReadTestLaserInfo());
+    EXPECT_EQ(trace.Lines().front(), "KTarvexController::ReadTestLaserInfo");
+    EXPECT_FALSE(trace.Contains("[READ TEST LASER INFO]"));
+    EXPECT_EQ(rig.Cache().testLaserInfo.pcbTemp, 99.0f);
+
     ASSERT_TRUE(rig.controller->ReadSysVoltages());
     EXPECT_EQ(trace.Count("[SysVoltages], V"), 8u);
     EXPECT_TRUE(trace.Contains("[SysVoltages], V0, 24.000000"));
@@ -270,15 +277,4 @@ TEST(BoardReadings, TraceWhatTheBoardReports) {
     ASSERT_TRUE(rig.controller->ReadTestLaserInfo());
     const auto info = rig.Cache().testLaserInfo;
     EXPECT_EQ(info.caseTemp1, rig.State().caseTemp1);
-}
-
-TEST(BoardReadings, TheTestLaserInfoReadNamesItselfEvenWhenItFails) {
-    SimRig rig;
-    rig.controller->UpdateCache([](LaserCache& c) { c.testLaserInfo.pcbTemp = 99.0f; });
-    TraceCapture trace;
-    rig.InjectFor(TestLaserInfo::kCmd, Fault::Nak);
-    EXPECT_FALSE(rig.controller->ReadTestLaserInfo());
-    EXPECT_EQ(trace.Lines().front(), "KTarvexController::ReadTestLaserInfo");
-    EXPECT_FALSE(trace.Contains("[READ TEST LASER INFO]"));
-    EXPECT_EQ(rig.Cache().testLaserInfo.pcbTemp, 99.0f);
 }
