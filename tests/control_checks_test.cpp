@@ -92,7 +92,7 @@ TEST_F(ControlChecks, TuneChecksQclThenTecsThenRangeThenArmed) {
     EXPECT_EQ(checks.ForTune(1000, units::kWavenumber, 1), Refusal::TecsNotAtTemperature);
 }
 
-TEST_F(ControlChecks, RangeIsConvertedIntoTheCallersUnit) {
+TEST_F(ControlChecks, RangeIsConvertedIntoTheCallersUnitAndASweepChecksBothEnds) {
     auto checks = Checks();
     // 5.5 to 11.0 um is 909.09 to 1818.18 cm-1.
     EXPECT_EQ(checks.InTuningRange(1000, units::kWavenumber), Refusal::None);
@@ -104,20 +104,18 @@ TEST_F(ControlChecks, RangeIsConvertedIntoTheCallersUnit) {
     EXPECT_EQ(checks.InTuningRange(NAN, units::kMicrons), Refusal::WavelengthOutOfRange);
     EXPECT_EQ(checks.InTuningRange(7, 3), Refusal::UnknownWavelengthUnit);
 
-    InjectFor(AdminQclParams::kCmd, sim::Fault::Silent, -1);
-    EXPECT_EQ(checks.InTuningRange(7, units::kMicrons), Refusal::ReadFailed);
-}
-
-TEST_F(ControlChecks, SweepChecksBothEndsAndStepMeasureIgnoresTheQcl) {
+    // A step-measure scan ignores the QCL.
     laser.SetStatusMask(kReady);
-    auto checks = Checks();
     EXPECT_EQ(checks.ForSweep(6, 12, units::kMicrons, 2), Refusal::WavelengthOutOfRange);
     EXPECT_EQ(checks.ForSweep(6, 10, units::kMicrons, 2), Refusal::None);
     EXPECT_EQ(checks.ForStepMeasure(1500, 1000, units::kWavenumber), Refusal::None);
     EXPECT_EQ(checks.ForStepMeasure(1500, 2000, units::kWavenumber), Refusal::WavelengthOutOfRange);
+
+    InjectFor(AdminQclParams::kCmd, sim::Fault::Silent, -1);
+    EXPECT_EQ(checks.InTuningRange(7, units::kMicrons), Refusal::ReadFailed);
 }
 
-TEST_F(ControlChecks, DriveLimitsAreBroughtToHzAndNs) {
+TEST_F(ControlChecks, DriveLimitsAreBroughtToHzAndNsAndTheLaserModeDecidesTheCurrentLimits) {
     QclDrive drive = Pulsed(100000, 500, 450);
     EXPECT_EQ(CheckQclDrive(*controller, 1, drive), Refusal::None);
     drive.pulseRateHz = 100001;
@@ -129,11 +127,9 @@ TEST_F(ControlChecks, DriveLimitsAreBroughtToHzAndNs) {
     drive.currentMa = 1001;
     EXPECT_EQ(CheckQclDrive(*controller, 1, drive), Refusal::CurrentOutOfRange);
     EXPECT_EQ(CheckQclDrive(*controller, 3, drive), Refusal::InvalidQclNumber);
-}
 
-TEST_F(ControlChecks, LaserModeDecidesTheCurrentLimits) {
     // Module 2 (up to 1000 mA pulsed, 600 mA CW) allows CW; module 1 does not.
-    QclDrive drive = Pulsed(100000, 100, 700);
+    drive = Pulsed(100000, 100, 700);
     drive.temperatureC = 20.0f;
     drive.laserMode = 3;
     EXPECT_EQ(CheckQclDrive(*controller, 1, drive), Refusal::CwNotAllowed);
