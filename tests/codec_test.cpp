@@ -34,13 +34,21 @@ TEST(Checksums, MatchTheirCatalogueCheckValuesAndCrc16ContinuesWithTheSeed) {
     EXPECT_EQ(Crc16(Crc16(0, Digits(), 4), Digits() + 4, 5), 0xFEE8);
 }
 
-TEST(CommandPacket, WorkedExampleIsByteExact) {
+TEST(CommandPacket, WorkedExampleIsByteExactAndASmallOrMissingBufferIsToldTheSizeNeeded) {
     KTarvexCommand::SetNextSequenceNumber(1);
     KTarvexCommand command(1, kRead);
     const std::vector<std::uint8_t> expected = {0x00, 0x00, 0x01, 0x01, 0x00, 0x01, 0x00,
                                                 0x00, 0x00, 0x12, 0,    0,    0,    0,
                                                 0,    0,    0,    0,    0x12, 0x40};
     EXPECT_EQ(Wire(command), expected);
+
+    std::uint8_t buffer[19];
+    std::size_t size = sizeof buffer;
+    EXPECT_FALSE(command.GetPacket(buffer, size));
+    EXPECT_EQ(size, 20u);
+    size = 100;
+    EXPECT_FALSE(command.GetPacket(nullptr, size));
+    EXPECT_EQ(size, 20u);
 }
 
 TEST(CommandPacket, SequenceNumbersIncreaseAndWrapToZero) {
@@ -87,17 +95,6 @@ TEST(CommandPacket, LengthsFollowTheCommandTable) {
     EXPECT_EQ(KTarvexCommand(150, kRead).GetResponseLength(), 84);
     EXPECT_EQ(KTarvexCommand::CommandLength(1008), 955);
     EXPECT_EQ(KTarvexCommand::CommandLength(1108), 11);
-}
-
-TEST(CommandPacket, SmallOrMissingBufferReportsTheSizeNeeded) {
-    KTarvexCommand command(3, kRead);
-    std::uint8_t buffer[19];
-    std::size_t size = sizeof buffer;
-    EXPECT_FALSE(command.GetPacket(buffer, size));
-    EXPECT_EQ(size, 20u);
-    size = 100;
-    EXPECT_FALSE(command.GetPacket(nullptr, size));
-    EXPECT_EQ(size, 20u);
 }
 
 TEST(ReceivedPacket, LoadsHeaderAndPayloadUnlessTheCrcIsBadAndReportsTheNakBit) {

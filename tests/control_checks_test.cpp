@@ -163,19 +163,17 @@ TEST_F(ControlChecks, AppliedDriveGoesInHzAndNsAndAFailedWriteLeavesTheCache) {
 
 // A module limited to 4 % whose limits are kept in kHz and µs.
 TEST(QclSettingsRules, DutyCycleAndWidthLimitInStoredUnits) {
-    AdminQclParams qcl;
-    qcl.max_pulse_width = 0.5f;
-    qcl.pulse_width_unit = units::kUs;
-    qcl.min_duty_cycle = 1.0f;
-    qcl.max_duty_cycle = 4.0f;
+    AdminQclParams qcl{.max_pulse_width = 0.5f,
+                       .pulse_width_unit = units::kUs,
+                       .min_duty_cycle = 1.0f,
+                       .max_duty_cycle = 4.0f};
     EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 100000), 400.0);
     EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 10000), 500.0);
     EXPECT_DOUBLE_EQ(MaxPulseWidthNs(qcl, 0), 500.0);
-    LaserQclParams params;
-    params.pulse_rate = 0.1f;
-    params.pulse_rate_unit = units::kMHz;
-    params.pulse_width = 0.4f;
-    params.pulse_width_unit = units::kUs;
+    LaserQclParams params{.pulse_rate = 0.1f,
+                          .pulse_rate_unit = units::kMHz,
+                          .pulse_width = 0.4f,
+                          .pulse_width_unit = units::kUs};
     EXPECT_NEAR(DutyCyclePercent(params), 4.0, 1e-6);
     params.pulse_rate = 0;
     EXPECT_EQ(DutyCyclePercent(params), 0.0);

@@ -107,7 +107,7 @@ TEST(UfpFile, LoadReadsTheFileAndNamesAMissingOne) {
     EXPECT_EQ(error, "Unable to open file.");
 }
 
-TEST(UpdateType, ComesFromTheFirstTagInThePath) {
+TEST(UpdateType, ComesFromTheFirstTagInThePathAndTheMotionBoardNeedsController150) {
     EXPECT_EQ(UpdateTypeForFileName("C:/fw/Tarvex_PROM_MultiBoot_1_9.ufp"), 1);
     EXPECT_EQ(UpdateTypeForFileName("C:/fw/new_Tarvex_PROM_prod_v1.9.3.ufp"), 2);
     EXPECT_EQ(UpdateTypeForFileName("/home/op/zuv_motion_prod.ufp"), 4);
@@ -117,9 +117,7 @@ TEST(UpdateType, ComesFromTheFirstTagInThePath) {
     EXPECT_EQ(UpdateTypeForFileName("/x/Tarvex_PROM_prod_Tarvex_PROM_MultiBoot.ufp"), 1);
     EXPECT_FALSE(UpdateTypeForFileName("/x/tarvex_prom_prod.ufp"));
     EXPECT_FALSE(UpdateTypeForFileName("/x/firmware.ufp"));
-}
 
-TEST(UpdateType, MotionBoardNeedsControllerFirmware150) {
     EXPECT_FALSE(MotionBoardUpdateSupported(FirmwareVersion{1, 4, 9, 0, 0}));
     EXPECT_TRUE(MotionBoardUpdateSupported(FirmwareVersion{1, 5, 0, 0, 0}));
     EXPECT_TRUE(MotionBoardUpdateSupported(FirmwareVersion{2, 0, 0, 0, 0}));

@@ -102,7 +102,7 @@ void StartUpdate(SimLaserRig& rig, std::uint8_t type) {
     rig.laser.Process({kExecFirmwareUpdateCmd, kExecute, 1, payload});
 }
 
-TEST(SimFirmwareImage, FramesBeyondTheFlashAreRefusedAndStoreNothing) {
+TEST(SimFirmwareImage, FramesAndMotionBlocksBeyondTheFlashAreRefusedAndStoreNothing) {
     SimLaserRig rig;
     StartUpdate(rig, 2);
     const std::uint32_t lastFit = sim::kLargestFirmwareImage - 160;
@@ -121,10 +121,7 @@ TEST(SimFirmwareImage, FramesBeyondTheFlashAreRefusedAndStoreNothing) {
     EXPECT_EQ(boot.image.size(), sim::kLargestFirmwareImage);
     EXPECT_EQ(boot.framesPastFlash, 2u);
     EXPECT_EQ(boot.writes.size(), 1u);
-}
 
-TEST(SimFirmwareImage, MotionBoardBlocksBeyondTheFlashAreRefused) {
-    SimLaserRig rig;
     StartUpdate(rig, 4);
     Bytes payload(72, 0x5A);
     be::PutU32(payload.data(), 0xFFFFFFF0u);
