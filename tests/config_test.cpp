@@ -181,7 +181,7 @@ TEST(ConfigExport, FailedExportLeavesTheExistingFileAlone) {
     EXPECT_FALSE(rig.controller->HeartbeatPaused());
 }
 
-TEST(ConfigExport, UnwritablePlaceOrMissingFileFailsBeforeTalkingToTheLaser) {
+TEST(ConfigExport, UnusablePlacesAndFilesFailBeforeTalkingToTheLaser) {
     ConfigRig rig;
     TraceCapture trace;
     EXPECT_FALSE(rig.controller->exportConfig(rig.dir / "missing" / "laser.tcfg"));
@@ -189,21 +189,15 @@ TEST(ConfigExport, UnwritablePlaceOrMissingFileFailsBeforeTalkingToTheLaser) {
     EXPECT_EQ(trace.Count("Cannot open export file"), 2u);
     EXPECT_FALSE(rig.Import()); // nothing was exported
     EXPECT_TRUE(trace.Contains("Error opening config file."));
-    EXPECT_TRUE(rig.laser.History().empty());
-}
-
 #if !defined(_WIN32) // FIFOs and /dev/zero are POSIX's
-// A FIFO would block the import for good, a device would never end.
-TEST(ConfigImport, RefusesWhatIsNotARegularFileBeforeOpeningIt) {
-    ConfigRig rig;
+    // A FIFO would block the import for good, a device would never end.
     ASSERT_EQ(::mkfifo(rig.file.c_str(), 0600), 0);
-    TraceCapture trace;
     EXPECT_FALSE(rig.Import());
     EXPECT_FALSE(rig.controller->importConfig("/dev/zero"));
     EXPECT_EQ(trace.Count("Error opening config file: not a regular file."), 2u);
+#endif
     EXPECT_TRUE(rig.laser.History().empty());
 }
-#endif
 
 TEST(ConfigExport, HeartbeatStaysPausedForTheWholeExchange) {
     ConfigRig rig;

@@ -123,16 +123,7 @@ TEST(FirmwareUpdate, MotionBoardImageGoesInBlocksOfSixtyFour) {
     EXPECT_EQ(be::GetU32(history[2].second.data() + 4), 16u);
 }
 
-TEST(FirmwareUpdate, MotionBoardNeedsController150) {
-    UpdateRig rig;
-    rig.controller->UpdateCache([](LaserCache& c) { c.firmware = FirmwareVersion{1, 4, 9, 0, 0}; });
-    const auto result = rig.Update("zuv_motion_prod.ufp", ImageBytes(64));
-    EXPECT_EQ(result.outcome, Outcome::NotSupported);
-    EXPECT_NE(result.message.find("1.5.0 or later"), std::string::npos);
-    EXPECT_TRUE(rig.laser.History().empty());
-}
-
-TEST(FirmwareUpdate, BadFilesNeverReachTheLaser) {
+TEST(FirmwareUpdate, BadFilesOrAMotionBoardUpdateBeforeController150NeverReachTheLaser) {
     UpdateRig rig;
     FirmwareUpdater updater(*rig.controller);
     std::string text = UfpText(ImageBytes(320));
@@ -160,6 +151,11 @@ TEST(FirmwareUpdate, BadFilesNeverReachTheLaser) {
         result = updater.UpdateFromFile(path);
         EXPECT_EQ(result.message, "Unable to open file: it is not a regular file.") << path;
     }
+
+    rig.controller->UpdateCache([](LaserCache& c) { c.firmware = FirmwareVersion{1, 4, 9, 0, 0}; });
+    result = updater.UpdateFromFile(rig.WriteUfp("zuv_motion_prod.ufp", UfpText(ImageBytes(64))));
+    EXPECT_EQ(result.outcome, Outcome::NotSupported);
+    EXPECT_NE(result.message.find("1.5.0 or later"), std::string::npos);
 
     EXPECT_TRUE(rig.transport->Sent().empty());
     EXPECT_EQ(rig.laser.Executed(kExecFirmwareUpdateCmd), 0u);
@@ -234,28 +230,26 @@ TEST(FirmwareUpdate, MotionBlockGetsThreeTriesAndALostLastBlockIsNotASuccess) {
     EXPECT_EQ(last.message, "Update not successful. 4 of 5 records written");
 }
 
-TEST(FirmwareUpdate, LaserThatNeverGetsReadyEndsTheWait) {
+TEST(FirmwareUpdate, ARefusedStartOrALaserThatNeverGetsReadySendsNothingMore) {
+    UpdateRig refused;
+    refused.InjectNext(sim::Fault::Nak);
+    const auto start = refused.Update("Tarvex_PROM_prod.ufp", ImageBytes(32));
+    EXPECT_EQ(start.outcome, Outcome::StartFailed);
+    EXPECT_EQ(start.message, "Unable to start update.");
+    EXPECT_EQ(refused.transport->Sent().size(), 1u);
+    EXPECT_FALSE(refused.controller->HeartbeatPaused());
+
     UpdateRig rig;
     rig.Faults([](sim::FirmwareUpdateFaults& f) { f.neverReady = true; });
     FirmwareUpdater updater(*rig.controller);
     updater.SetReadyTimeoutMs(30000);
-    const std::uint64_t start = rig.clock.NowMs();
+    const std::uint64_t began = rig.clock.NowMs();
     const auto result =
         updater.UpdateFromFile(rig.WriteUfp("Tarvex_PROM_prod.ufp", UfpText(ImageBytes(32))));
     EXPECT_EQ(result.outcome, Outcome::NotReady);
     EXPECT_NE(result.message.find("did not become ready"), std::string::npos);
-    EXPECT_GE(rig.clock.NowMs() - start, 30000u);
-    EXPECT_LT(rig.clock.NowMs() - start, 35000u);
-    EXPECT_EQ(rig.transport->Sent().size(), 1u);
-    EXPECT_FALSE(rig.controller->HeartbeatPaused());
-}
-
-TEST(FirmwareUpdate, RefusedStartSendsNothingMore) {
-    UpdateRig rig;
-    rig.InjectNext(sim::Fault::Nak);
-    const auto result = rig.Update("Tarvex_PROM_prod.ufp", ImageBytes(32));
-    EXPECT_EQ(result.outcome, Outcome::StartFailed);
-    EXPECT_EQ(result.message, "Unable to start update.");
+    EXPECT_GE(rig.clock.NowMs() - began, 30000u);
+    EXPECT_LT(rig.clock.NowMs() - began, 35000u);
     EXPECT_EQ(rig.transport->Sent().size(), 1u);
     EXPECT_FALSE(rig.controller->HeartbeatPaused());
 }

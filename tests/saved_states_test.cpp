@@ -47,7 +47,7 @@ TEST(SavedStateNames, OneRequestPerEntryInUseRebuildsTheList) {
 
 // A name that cannot be read leaves its place empty instead of shifting the names after it
 // onto other slots, and the rebuild reports the failure.
-TEST(SavedStateNames, AFailedNameReadKeepsTheOtherNamesInPlace) {
+TEST(SavedStateNames, AFailedReadKeepsWhatItCouldNotReplace) {
     SimRig rig;
     EXPECT_FALSE(rig.controller->ReadSavedStateNames()); // no entry in use yet: nothing to ask
     EXPECT_TRUE(rig.laser.History().empty());
@@ -57,11 +57,8 @@ TEST(SavedStateNames, AFailedNameReadKeepsTheOtherNamesInPlace) {
     rig.InjectFor(SavedStateRecord::kNameCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadSavedStateNames());
     EXPECT_EQ(rig.Cache().savedStateNames, (Names{"", "", "Water line", "", "", "Ice"}));
-}
 
-TEST(SavedStateTableRead, AFailureForgetsTheCountOnly) {
-    SimRig rig;
-    ASSERT_TRUE(rig.controller->ReadSysNumSavedStates());
+    // A failed table read forgets the count only.
     rig.InjectFor(SavedStateTable::kCmd, Fault::DropResponse);
     EXPECT_FALSE(rig.controller->ReadSysNumSavedStates());
     EXPECT_EQ(rig.Cache().savedStates.count, 0);
