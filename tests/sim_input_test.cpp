@@ -52,7 +52,7 @@ std::vector<std::uint16_t> Answered(const std::vector<sim::SimOutput>& outputs) 
     return seqnums;
 }
 
-TEST(SimStreamFraming, APacketBehindNoiseInTheSameBurstIsAnsweredAtOnce) {
+TEST(SimStreamFraming, APacketBehindNoiseIsAnsweredAtOnceAndOneInPiecesWaitsForItsRest) {
     // A command cut short by the host: its header promises far more than comes.
     Bytes cutShort = Packet(kSysInfoCmd, 7);
     be::PutU16(cutShort.data() + 8, 600);
@@ -76,9 +76,7 @@ TEST(SimStreamFraming, APacketBehindNoiseInTheSameBurstIsAnsweredAtOnce) {
             c.noise.size() + 2 * Packet(kSysInfoCmd, 0).size());
         EXPECT_EQ(Answered(outputs), (std::vector<std::uint16_t>{41, 42})) << c.what;
     }
-}
 
-TEST(SimStreamFraming, APacketInPiecesStillWaitsForItsRest) {
     SimLaserRig rig;
     const Bytes packet = Packet(kSysInfoCmd, 5);
     EXPECT_TRUE(rig.link.OnStreamBytes(packet.data(), 15).empty());
