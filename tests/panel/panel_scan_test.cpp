@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -167,7 +168,10 @@ private Q_SLOTS:
             QVERIFY2(!rig.Find<QWidget>(disabled)->isEnabled(), disabled);
 
         QVERIFY(rig.TickUntil([&] { return rig.Text("label_ScanRange") == "Scan Active ..."; }));
-        QVERIFY(rig.Text("label_CurrentScanNumberValue").endsWith(" of 2"));
+        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString("1 of 2"));
+        QVERIFY(rig.Text("label_CurrentScanWWValue").endsWith(" \u00b5m"));
+        QVERIFY(rig.Text("label_CurrentScanWaveNumberValue").endsWith(" cm-1"));
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("STOP SCAN"));
         // The extended table follows the readbacks while the scan runs.
         rig.Click("cmdLinkButton_ExtendedInfo");
         rig.Tick();
@@ -177,6 +181,9 @@ private Q_SLOTS:
 
         QVERIFY(rig.TickUntil([&] { return rig.window->Pending() == PendingOperation::None; }));
         QCOMPARE(rig.Find<QGroupBox>("groupBox_ScanSettings")->title(), QString("Scan Settings"));
+        QCOMPARE(rig.Find<QProgressBar>("progressBar_ScanProgress")->value(), 100);
+        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString());
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("START SCAN"));
         for (const char* enabled : {"cmdLinkButton_StartScan", "comboBox_scanmodes",
                                     "cmdLinkButton_Manual", "commandLinkButton_Favorites"})
             QVERIFY2(rig.Find<QWidget>(enabled)->isEnabled(), enabled);
