@@ -23,15 +23,21 @@ public:
         if (dialogs_.whileInProgress)
             dialogs_.whileInProgress();
     }
-    void SetLabel(const QString& label) override {
-        dialogs_.progressLabel = label;
-        dialogs_.progressLabels.push_back(label);
-    }
+    void SetLabel(const QString& label) override { dialogs_.progressLabels.push_back(label); }
     void SetMaximum(int maximum) override { dialogs_.progressMaximum = maximum; }
 
 private:
     RecordingDialogs& dialogs_;
 };
+
+// The next queued answer, or `none` when none is queued.
+template <typename Answer> Answer Next(std::deque<Answer>& queue, Answer none = {}) {
+    if (queue.empty())
+        return none;
+    Answer answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
 
 QImage ImageOf(const QPixmap& pixmap) {
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -61,29 +67,24 @@ void RecordingDialogs::TitledMessage(QWidget*, MessageKind kind, const QString& 
 
 QString RecordingDialogs::File(const FileRequest& request) {
     fileRequests.push_back(request);
-    if (files.empty())
-        return {};
-    QString answer = files.front();
-    files.pop_front();
-    return answer;
+    return Next(files);
 }
 
 bool RecordingDialogs::Question(QWidget*, const QString& text) {
     Show(Kind::Question, text);
-    if (answers.empty())
-        return false;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return Next(answers, false);
+}
+
+std::optional<QString> RecordingDialogs::GetText(QWidget*, const QString&, const QString& label,
+                                                 const QString&) {
+    textLabels.push_back(label);
+    const QString answer = Next(textAnswers);
+    return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
 }
 
 std::optional<int> RecordingDialogs::GetInt(QWidget*, const QString&, const QString&, int, int,
                                             int) {
-    if (numbers.empty())
-        return std::nullopt;
-    const std::optional<int> number = numbers.front();
-    numbers.pop_front();
-    return number;
+    return Next(numbers);
 }
 
 std::unique_ptr<ProgressDialog> RecordingDialogs::ShowProgress(QWidget*, const QString& label,

@@ -48,7 +48,6 @@ public:
     bool documentsOpen = true;
     int progressShown = 0;
     int progressOpen = 0;
-    QString progressLabel;
     // Every label the progress dialogs showed, and the last value and maximum.
     std::vector<QString> progressLabels;
     int progressValue = 0;
@@ -72,16 +71,7 @@ public:
     std::deque<QString> textAnswers;
     std::vector<QString> textLabels;
     std::optional<QString> GetText(QWidget*, const QString&, const QString& label,
-                                   const QString&) override {
-        textLabels.push_back(label);
-        if (textAnswers.empty())
-            return std::nullopt;
-        const QString answer = textAnswers.front();
-        textAnswers.pop_front();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
-    }
+                                   const QString&) override;
     std::optional<int> GetInt(QWidget*, const QString&, const QString&, int, int, int) override;
     QString GetExistingDirectory(QWidget*, const QString& caption,
                                  const QString& directory) override {

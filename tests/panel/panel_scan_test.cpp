@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -21,6 +22,7 @@ using Kind = RecordingDialogs::Kind;
 namespace {
 
 // The scan modes in the order of the mode chooser.
+constexpr int kSweep = 0;
 constexpr int kStepMeasure = 1;
 constexpr int kMultiSpectral = 2;
 
@@ -69,32 +71,6 @@ private Q_SLOTS:
         QVERIFY(count->isEnabled());
     }
 
-    void startsRefusedBeforeAnythingIsSent() {
-        PanelRig rig;
-        rig.Start();
-        rig.Arm();
-        rig.Click("cmdLinkButton_Scan");
-        const std::size_t before = ScanStarts(rig);
-        // The fields' minimums keep a zero out; the check stands behind them.
-        auto* speed = rig.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeScanSpeed");
-        speed->setMinimum(0);
-        speed->setValue(0);
-        rig.Click("cmdLinkButton_StartScan");
-        ChooseMode(rig, kStepMeasure);
-        auto* step = rig.Find<QDoubleSpinBox>("doubleSpinBox_StepMeasureModeStepSize");
-        step->setMinimum(0);
-        step->setValue(0);
-        rig.Click("cmdLinkButton_StartScan");
-        ChooseMode(rig, kMultiSpectral);
-        rig.Find<QTableWidget>("tableWidget_MultiSpectralModeElements")->setRowCount(0);
-        rig.Click("cmdLinkButton_StartScan");
-        QCOMPARE(rig.dialogs.Texts(Kind::Information),
-                 (std::vector<QString>{"Invalid scan speed value.", "Invalid step size.",
-                                       "No Wavenumber/Wavelength specified."}));
-        QCOMPARE(ScanStarts(rig), before);
-        QCOMPARE(rig.window->Pending(), PendingOperation::None);
-    }
-
     void elementListHoldsTwentyDistinctValues() {
         PanelRig rig;
         rig.Start();
@@ -137,15 +113,39 @@ private Q_SLOTS:
         QCOMPARE(list->horizontalHeaderItem(0)->text(), QString("Wave\nlength"));
     }
 
+    // Starts that would send a bad scan are refused before anything is sent; a good sweep is
+    // followed to its end.
     void sweepFollowedToItsEnd() {
         PanelRig rig;
         rig.Start();
         rig.Arm();
         rig.Click("cmdLinkButton_Scan");
+        const std::size_t before = ScanStarts(rig);
+        // The fields' minimums keep a zero out; the check stands behind them.
+        auto* speed = rig.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeScanSpeed");
+        speed->setMinimum(0);
+        speed->setValue(0);
+        rig.Click("cmdLinkButton_StartScan");
+        ChooseMode(rig, kStepMeasure);
+        auto* step = rig.Find<QDoubleSpinBox>("doubleSpinBox_StepMeasureModeStepSize");
+        step->setMinimum(0);
+        step->setValue(0);
+        rig.Click("cmdLinkButton_StartScan");
+        ChooseMode(rig, kMultiSpectral);
+        rig.Find<QTableWidget>("tableWidget_MultiSpectralModeElements")->setRowCount(0);
+        rig.Click("cmdLinkButton_StartScan");
+        QCOMPARE(rig.dialogs.Texts(Kind::Information),
+                 (std::vector<QString>{"Invalid scan speed value.", "Invalid step size.",
+                                       "No Wavenumber/Wavelength specified."}));
+        QCOMPARE(ScanStarts(rig), before);
+        QCOMPARE(rig.window->Pending(), PendingOperation::None);
+
+        rig.dialogs.Clear();
+        ChooseMode(rig, kSweep);
         rig.Find<QComboBox>("comboBox_SweepModeUnits")->setCurrentText("cm-1");
         rig.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeStart")->setValue(1700.0);
         rig.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeStop")->setValue(1750.0);
-        rig.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeScanSpeed")->setValue(25.0);
+        speed->setValue(25.0);
         rig.Find<QSpinBox>("spinBox_SweepModeNumberOfScans")->setValue(2);
         rig.Find<QCheckBox>("checkBox_sweepModeBiDirectional")->setChecked(true);
         rig.Find<QTableWidget>("tableWidget_scanTuningRanges")->cellClicked(0, 1);
@@ -167,7 +167,10 @@ private Q_SLOTS:
             QVERIFY2(!rig.Find<QWidget>(disabled)->isEnabled(), disabled);
 
         QVERIFY(rig.TickUntil([&] { return rig.Text("label_ScanRange") == "Scan Active ..."; }));
-        QVERIFY(rig.Text("label_CurrentScanNumberValue").endsWith(" of 2"));
+        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString("1 of 2"));
+        QVERIFY(rig.Text("label_CurrentScanWWValue").endsWith(" \u00b5m"));
+        QVERIFY(rig.Text("label_CurrentScanWaveNumberValue").endsWith(" cm-1"));
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("STOP SCAN"));
         // The extended table follows the readbacks while the scan runs.
         rig.Click("cmdLinkButton_ExtendedInfo");
         rig.Tick();
@@ -177,6 +180,9 @@ private Q_SLOTS:
 
         QVERIFY(rig.TickUntil([&] { return rig.window->Pending() == PendingOperation::None; }));
         QCOMPARE(rig.Find<QGroupBox>("groupBox_ScanSettings")->title(), QString("Scan Settings"));
+        QCOMPARE(rig.Find<QProgressBar>("progressBar_ScanProgress")->value(), 100);
+        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString());
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("START SCAN"));
         for (const char* enabled : {"cmdLinkButton_StartScan", "comboBox_scanmodes",
                                     "cmdLinkButton_Manual", "commandLinkButton_Favorites"})
             QVERIFY2(rig.Find<QWidget>(enabled)->isEnabled(), enabled);

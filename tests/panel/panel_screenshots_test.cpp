@@ -73,23 +73,19 @@ private Q_SLOTS:
     void render_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");
-        QTest::newRow("tune") << "cmdLinkButton_Manual"
-                              << "tune-page.png";
-        QTest::newRow("about") << "cmdLinkButton_General"
-                               << "about-page.png";
-        QTest::newRow("scan") << "cmdLinkButton_Scan"
-                              << "scan-page.png";
-        QTest::newRow("settings") << "cmdLinkButton_Settings"
-                                  << "qcl-settings-page.png";
-        QTest::newRow("favorites") << "commandLinkButton_Favorites"
-                                   << "favorites-page.png";
-        QTest::newRow("contact") << "cmdLinkButton_ContactUs"
-                                 << "contact-page.png";
-        // The two pages of manufacturing mode, with their buttons shown as that mode shows them.
-        QTest::newRow("comm") << "commandLinkButton_CommSettings"
-                              << "comm-settings-page.png";
-        QTest::newRow("factory") << "cmdLinkButton_Manufacturing"
-                                 << "factory-page.png";
+        // The last two are the pages of manufacturing mode, with their buttons shown as that
+        // mode shows them.
+        const char* const rows[][3] = {
+            {"tune", "cmdLinkButton_Manual", "tune-page.png"},
+            {"about", "cmdLinkButton_General", "about-page.png"},
+            {"scan", "cmdLinkButton_Scan", "scan-page.png"},
+            {"settings", "cmdLinkButton_Settings", "qcl-settings-page.png"},
+            {"favorites", "commandLinkButton_Favorites", "favorites-page.png"},
+            {"contact", "cmdLinkButton_ContactUs", "contact-page.png"},
+            {"comm", "commandLinkButton_CommSettings", "comm-settings-page.png"},
+            {"factory", "cmdLinkButton_Manufacturing", "factory-page.png"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
     }
 
     void render() {
@@ -103,11 +99,8 @@ private Q_SLOTS:
                 QVERIFY(rig_.TickUntil(
                     [&] { return rig_.window->Pending() == PendingOperation::None; }));
             }
-            for (const char* manufacturing :
-                 {"commandLinkButton_CommSettings", "cmdLinkButton_Manufacturing"})
-                rig_.Find<QWidget>(manufacturing)
-                    ->setVisible(button == "commandLinkButton_CommSettings" ||
-                                 button == "cmdLinkButton_Manufacturing");
+            ShowManufacturingButtons(button == "commandLinkButton_CommSettings" ||
+                                     button == "cmdLinkButton_Manufacturing");
             rig_.Click(button.toLatin1().constData());
             rig_.Tick();
             QCOMPARE(rig_.Find<QAbstractButton>(button.toLatin1().constData())->text() + " >",
@@ -118,9 +111,7 @@ private Q_SLOTS:
 
     // The Scan page while a sweep runs on the preferred QCL chosen on its range table.
     void renderRunningSweep() {
-        for (const char* manufacturing :
-             {"commandLinkButton_CommSettings", "cmdLinkButton_Manufacturing"})
-            rig_.Find<QWidget>(manufacturing)->hide();
+        ShowManufacturingButtons(false);
         rig_.Click("cmdLinkButton_Scan");
         rig_.Find<QComboBox>("comboBox_SweepModeUnits")->setCurrentText("cm-1");
         rig_.Find<QDoubleSpinBox>("doubleSpinBox_SweepModeStart")->setValue(1700.0);
@@ -179,6 +170,11 @@ private Q_SLOTS:
     }
 
 private:
+    void ShowManufacturingButtons(bool shown) {
+        for (const char* button : {"commandLinkButton_CommSettings", "cmdLinkButton_Manufacturing"})
+            rig_.Find<QWidget>(button)->setVisible(shown);
+    }
+
     void SaveMainWindow(const QString& file) {
         QTest::qWait(0);
         QWidget& window = *rig_.window;

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTableWidget>
 
 using namespace tarvex;
@@ -55,7 +54,7 @@ private Q_SLOTS:
 
         rig.Click("commandLinkButton_ArmDisarm");
         QCOMPARE(rig.dialogs.progressOpen, 1);
-        QCOMPARE(rig.dialogs.progressLabel, QString("Please wait while LASER is armed..."));
+        QCOMPARE(rig.dialogs.progressLabels.back(), QString("Please wait while LASER is armed..."));
         QVERIFY(rig.TickUntil([&] { return rig.dialogs.progressOpen == 0; }));
         QCOMPARE(rig.window->Pending(), PendingOperation::None);
         QCOMPARE(rig.Text("commandLinkButton_ArmDisarm"), QString("DISARM LASER"));
@@ -85,10 +84,9 @@ private Q_SLOTS:
         QCOMPARE(temps->item(1, 1)->text(), QString("Y"));
         QCOMPARE(Background(temps, 1, 1), QColor(Qt::green));
         QCOMPARE(temps->item(0, 1)->text(), QString("N"));
-        QCOMPARE(Background(rig.Find<QTableWidget>("tableWidget_TuneTuningRanges"), 0, 1),
-                 QColor(Qt::green));
-        QCOMPARE(Background(rig.Find<QTableWidget>("tableWidget_TuneTuningRanges"), 0, 0),
-                 QColor(Qt::white));
+        const auto* ranges = rig.Find<QTableWidget>("tableWidget_TuneTuningRanges");
+        QCOMPARE(Background(ranges, 0, 1), QColor(Qt::green));
+        QCOMPARE(Background(ranges, 0, 0), QColor(Qt::white));
 
         // Switching off redraws at once.
         rig.Click("commandLinkButton_LaserOn");
@@ -96,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(rig.dialogs.messages.empty());
     }
 
-    void notAvailableWithoutLightOrActiveQcl() {
+    void valuesShowOnlyWhereTheyApply() {
         PanelRig rig;
         rig.Start();
         rig.Tick();
@@ -115,11 +113,8 @@ private Q_SLOTS:
         rig.laser.Modify([](sim::SimState& s) { s.wavelengthMicrons = 3.0f; });
         rig.Tick();
         QCOMPARE(rig.Text("label_CurWWValue"), QString("2381.0")); // 10000 / 4.2 um
-    }
 
-    void continuousWaveModesShowNoPulseValues() {
-        PanelRig rig;
-        rig.Start();
+        // Continuous-wave modes have no pulse values.
         const struct {
             std::uint8_t mode;
             const char* name;
@@ -135,6 +130,14 @@ private Q_SLOTS:
             QCOMPARE(rig.Text("label_PulseRateStatusValue"), QString("N/A"));
             QCOMPARE(rig.Text("label_CurrentStatusValue"), QString("812.5"));
         }
+
+        // A system temperature with its warning set shows red.
+        rig.laser.SetTemperatureWarning(2, true);
+        rig.Tick();
+        QCOMPARE(rig.Find<QLabel>("label_CaseTemp2Value")->styleSheet(),
+                 QString("QLabel { color : red; }"));
+        QCOMPARE(rig.Find<QLabel>("label_CaseTempValue")->styleSheet(),
+                 QString("QLabel { color : black; }"));
     }
 
     void temperatureTableOfATwoModuleLaser() {
@@ -189,17 +192,6 @@ private Q_SLOTS:
         rig.Tick();
         QCOMPARE(vsrc->maximum(), 13.5);
         QCOMPARE(current->maximum(), static_cast<double>(qcl.max_drive_cw_current));
-    }
-
-    void systemTemperatureWarningsShowRed() {
-        PanelRig rig;
-        rig.Start();
-        rig.laser.SetTemperatureWarning(2, true);
-        rig.Tick();
-        QCOMPARE(rig.Find<QLabel>("label_CaseTemp2Value")->styleSheet(),
-                 QString("QLabel { color : red; }"));
-        QCOMPARE(rig.Find<QLabel>("label_CaseTempValue")->styleSheet(),
-                 QString("QLabel { color : black; }"));
     }
 
     void motionFaultsClearedOutsideManufacturingMode() {
@@ -278,38 +270,36 @@ private Q_SLOTS:
         QVERIFY(texts.front().startsWith("Arming did not complete"));
     }
 
-    void armButtonRefusesWithoutInterlockOrKey() {
+    void pagesAndButtonsCheckTheirPreconditions() {
         PanelRig rig;
-        rig.Start();
+        rig.Start({"-manufacturing"});
+        // No arming without the key switched on.
         rig.laser.SetKeySwitch(false);
         rig.Tick();
         QVERIFY(rig.Shows("label_KeySwitchedStatusLED", Lamp::Off));
         const std::size_t armsBefore = rig.laser.Executed(kArmDisarmCmd);
         rig.Click("commandLinkButton_ArmDisarm");
-        QCOMPARE(rig.dialogs.Texts(Kind::Information), std::vector<QString>{kInterlockText});
         QCOMPARE(rig.laser.Executed(kArmDisarmCmd), armsBefore);
         QCOMPARE(rig.dialogs.progressShown, 0);
-    }
-
-    void pagesAndButtonsCheckTheirPreconditions() {
-        PanelRig rig;
-        rig.Start();
-        rig.Tick();
         // The emission button is not for an unarmed laser.
         rig.window->buttonClickedLaserOnOff();
-        QCOMPARE(rig.dialogs.Texts(Kind::Information), std::vector<QString>{kArmText});
+        QCOMPARE(rig.dialogs.Texts(Kind::Information),
+                 (std::vector<QString>{kInterlockText, kArmText}));
         rig.dialogs.Clear();
+        rig.laser.SetKeySwitch(true);
+        rig.Tick();
 
         rig.ArmAndTune();
         rig.Click("commandLinkButton_LaserOn");
         rig.Tick();
-        for (const char* button : {"cmdLinkButton_General", "cmdLinkButton_Scan"}) {
+        for (const char* button :
+             {"cmdLinkButton_General", "cmdLinkButton_Scan", "cmdLinkButton_Manufacturing"}) {
             rig.Click(button);
             QCOMPARE(rig.window->CurrentPage(), Page::Tune);
         }
         QCOMPARE(
             rig.dialogs.Texts(Kind::Information),
-            std::vector<QString>(2, "Please turn emission off prior to trying this operation."));
+            std::vector<QString>(3, "Please turn emission off prior to trying this operation."));
         rig.Click("commandLinkButton_LaserOn");
         rig.Tick();
         rig.Click("cmdLinkButton_General");
@@ -320,27 +310,7 @@ private Q_SLOTS:
         QVERIFY(rig.Find<QWidget>("frame_EmissionAndScan")->isHidden());
     }
 
-    void scanRunsFromTheScanPageUntilItEnds() {
-        PanelRig rig;
-        rig.Start();
-        rig.Arm();
-        rig.Click("cmdLinkButton_Scan");
-        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("START SCAN"));
-        rig.Click("commandLinkButton_LaserOn"); // the stored sweep, once
-        QCOMPARE(rig.window->Pending(), PendingOperation::SweepScan);
-        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("STOP SCAN"));
-        QVERIFY(!rig.Find<QWidget>("cmdLinkButton_Manual")->isEnabled());
-        QVERIFY(rig.TickUntil([&] { return rig.Text("label_ScanRange") == "Scan Active ..."; }));
-        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString("1 of 1"));
-        QVERIFY(rig.Text("label_CurrentScanWWValue").endsWith(" \u00b5m"));
-        QVERIFY(rig.Text("label_CurrentScanWaveNumberValue").endsWith(" cm-1"));
-        QVERIFY(rig.TickUntil([&] { return rig.window->Pending() == PendingOperation::None; }));
-        QCOMPARE(rig.Find<QProgressBar>("progressBar_ScanProgress")->value(), 100);
-        QVERIFY(rig.Find<QWidget>("cmdLinkButton_Manual")->isEnabled());
-        QCOMPARE(rig.Text("label_CurrentScanNumberValue"), QString());
-        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("START SCAN"));
-    }
-
+    // The stored sweep started from the status frame's button on the Scan page.
     void infiniteScanAndThePointerWhileScanning() {
         PanelRig rig;
         rig.laser.SetPointerFitted(true);
@@ -354,8 +324,12 @@ private Q_SLOTS:
 
         // The developer flag starts a scan on a laser that is not armed yet.
         rig.Click("cmdLinkButton_Scan");
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("START SCAN"));
         rig.Find<QCheckBox>("checkBox_SweepModeNumberOfScansInfinite")->setChecked(true);
         rig.Click("commandLinkButton_LaserOn");
+        QCOMPARE(rig.window->Pending(), PendingOperation::SweepScan);
+        QCOMPARE(rig.Text("commandLinkButton_LaserOn"), QString("STOP SCAN"));
+        QVERIFY(!rig.Find<QWidget>("cmdLinkButton_Manual")->isEnabled());
         QVERIFY(rig.dialogs.messages.empty());
         QVERIFY(rig.TickUntil([&] { return rig.Controller().StatusBit(status::kScanInProgress); }));
         rig.Tick();
@@ -365,6 +339,7 @@ private Q_SLOTS:
         rig.Click("cmdLinkButton_StopScan");
         QVERIFY(rig.TickUntil([&] { return rig.window->Pending() == PendingOperation::None; }));
         QVERIFY(rig.Find<QWidget>("commandLinkButton_EnableDisablePointer")->isEnabled());
+        QVERIFY(rig.Find<QWidget>("cmdLinkButton_Manual")->isEnabled());
     }
 };
 
