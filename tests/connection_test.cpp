@@ -132,10 +132,16 @@ TEST(SerialSearch, TheProbeTimeoutReachesTheOpenedPorts) {
     EXPECT_EQ(rig.clock.NowMs() - start, 2u * (150 + 700));
 }
 
-// Without ports, or with a laser on a port but an unknown transport type, nothing is opened.
+// Without ports, or with a laser on a port but an unknown transport type, nothing is opened;
+// the previous connection's active and tuned QCL are forgotten all the same.
 TEST(Initialize, WithoutPortsOrAKnownTransportConnectsNothing) {
     for (bool unknownTransport : {false, true}) {
         SearchRig rig;
+        rig.controller.UpdateCache([](LaserCache& c) {
+            c.activeQcl = 3;
+            c.tunedQcl = 2;
+        });
+        TraceCapture trace;
         if (unknownTransport) {
             rig.ports->AddPort("/dev/ttyUSB0", rig.link);
             rig.controller.SetTransportType(3);
@@ -145,20 +151,10 @@ TEST(Initialize, WithoutPortsOrAKnownTransportConnectsNothing) {
         EXPECT_FALSE(rig.controller.HasTransport());
         EXPECT_TRUE(rig.ports->SerialOpens().empty());
         EXPECT_EQ(rig.ports->UdpOpens(), 0u);
+        EXPECT_EQ(rig.controller.ActiveQcl(), 0);
+        EXPECT_EQ(rig.controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), 0);
+        EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
     }
-}
-
-TEST(Initialize, ForgetsThePreviousConnectionsActiveAndTunedQcl) {
-    SearchRig rig;
-    rig.controller.UpdateCache([](LaserCache& c) {
-        c.activeQcl = 3;
-        c.tunedQcl = 2;
-    });
-    TraceCapture trace;
-    rig.Initialize();
-    EXPECT_EQ(rig.controller.ActiveQcl(), 0);
-    EXPECT_EQ(rig.controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), 0);
-    EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
 }
 
 TEST(Initialize, StartsTheHeartbeatOnlyWhenTheProfileKeepsOne) {

@@ -294,15 +294,6 @@ TEST(Pointer, GoesAsAnExecuteAndCachesWhatTheLaserReports) {
     EXPECT_EQ(rig.Dispositions(kPointerEnableCmd), Bytes(2, kExecute));
 }
 
-// The pointer is the panel's: with the SDK's profile the value is kept but nothing is sent.
-TEST(Pointer, TheSdkProfileSendsNothing) {
-    SimRig rig(ControllerProfile::Sdk());
-    rig.laser.SetPointerFitted(true);
-    EXPECT_FALSE(rig.controller->SetPointerEnable(true));
-    EXPECT_EQ(rig.Cache().pointerEnable, 1);
-    EXPECT_TRUE(rig.transport->Sent().empty());
-}
-
 // The heartbeat writes the scan picture while the caller reads it.
 TEST(ScanStatus, SnapshotsStayConsistentWhileAnotherThreadReads) {
     SimRig rig;

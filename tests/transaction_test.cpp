@@ -294,11 +294,13 @@ TEST(Profiles, EachDeliverableCarriesOnlyItsOwnCommands) {
     EXPECT_FALSE(panel.controller->StartSweepAdvancedScan());
     EXPECT_FALSE(sdk.controller->ReadInfoTemps());
     EXPECT_FALSE(sdk.controller->ExecQclOnOff(1, 2));
+    EXPECT_FALSE(sdk.controller->SetPointerEnable(true));
     EXPECT_TRUE(panel.laser.History().empty());
     EXPECT_TRUE(sdk.laser.History().empty());
     // Refused, not failed: the galvo defaults a failed exchange leaves stay out of the cache.
     EXPECT_EQ(panel.controller->ReadCache([](const LaserCache& c) { return c.galvoLaser.disp; }),
               0);
+    EXPECT_EQ(sdk.Cache().pointerEnable, 1); // the pointer's value is kept all the same
     EXPECT_TRUE(trace.Contains(
         "[KTarvexController::ReadWriteGalvoLaserEnable] refused: a command of the SDK only"));
     EXPECT_TRUE(panel.controller->ReadInfoTemps());
