@@ -174,7 +174,7 @@ TEST(StartMultiSpectralScan, TwentyElementsFillTheRecordUpToTheScanCount) {
     EXPECT_EQ(cached.elements[19].dwell_time, 20000u);
 }
 
-TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
+TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnusedAndTheScanStartsWithoutARecord) {
     SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) {
         c.sweepAdvanced = {.units = units::kMicrons,
@@ -205,10 +205,9 @@ TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
     const auto read = rig.Cache().sweepAdvanced;
     EXPECT_EQ(read.channelStop[2], 7.5f);
     EXPECT_EQ(read.reserved, 0x01020304u);
-}
 
-TEST(SweepAdvanced, StartsWithModeSevenAndNoRecord) {
-    SimRig rig(ControllerProfile::Sdk());
+    // Its scan starts with mode seven and no record.
+    rig.laser.ClearHistory();
     ASSERT_TRUE(rig.controller->StartSweepAdvancedScan());
     EXPECT_EQ(ExecutedIds(rig.laser),
               (std::vector<std::uint16_t>{scan_mode::kCmd, scan_operation::kCmd, StatusMask::kCmd,

@@ -23,13 +23,8 @@ sim::SimLaser::Handler Reply(std::vector<std::uint8_t> bytes) {
 
 TEST(InfoLight, DecodesTheWavelengthAtItsOddOffset) {
     SimRig rig;
-    std::vector<std::uint8_t> bytes(8, 0);
-    bytes[0] = 1; // light_out
-    bytes[1] = 1; // light_valid
-    be::PutF32(bytes.data() + 2, 1650.25f);
-    bytes[6] = units::kWavenumber;
-    bytes[7] = 2;
-    rig.laser.SetHandler(InfoLight::kCmd, Reply(bytes));
+    // Light out and valid, 1650.25 as a big-endian float, cm-1, QCL 2.
+    rig.laser.SetHandler(InfoLight::kCmd, Reply({1, 1, 0x44, 0xCE, 0x48, 0x00, 2, 2}));
     TraceCapture trace;
 
     ASSERT_TRUE(rig.controller->ReadInfoLight());
