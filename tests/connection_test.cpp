@@ -55,14 +55,6 @@ struct SearchRig : SimLaserRig {
 
 } // namespace
 
-TEST(SerialSearch, WithoutPortsOpensNothingAndStaysUnconnected) {
-    SearchRig rig;
-    EXPECT_FALSE(rig.Initialize());
-    EXPECT_FALSE(rig.controller.IsConnected());
-    EXPECT_FALSE(rig.controller.HasTransport());
-    EXPECT_TRUE(rig.ports->SerialOpens().empty());
-}
-
 TEST(SerialSearch, SkipsSilentAndBusyPortsAndKeepsTheOneThatAnswers) {
     SearchRig rig;
     rig.ports->AddSilentPort("/dev/ttyS0");
@@ -140,26 +132,29 @@ TEST(SerialSearch, TheProbeTimeoutReachesTheOpenedPorts) {
     EXPECT_EQ(rig.clock.NowMs() - start, 2u * (150 + 700));
 }
 
-TEST(Initialize, AnUnknownTransportTypeConnectsNothing) {
-    SearchRig rig;
-    rig.ports->AddPort("/dev/ttyUSB0", rig.link);
-    rig.controller.SetTransportType(3);
-    EXPECT_FALSE(rig.Initialize());
-    EXPECT_TRUE(rig.ports->SerialOpens().empty());
-    EXPECT_EQ(rig.ports->UdpOpens(), 0u);
-}
-
-TEST(Initialize, ForgetsThePreviousConnectionsActiveAndTunedQcl) {
-    SearchRig rig;
-    rig.controller.UpdateCache([](LaserCache& c) {
-        c.activeQcl = 3;
-        c.tunedQcl = 2;
-    });
-    TraceCapture trace;
-    rig.Initialize();
-    EXPECT_EQ(rig.controller.ActiveQcl(), 0);
-    EXPECT_EQ(rig.controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), 0);
-    EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
+// Without ports, or with a laser on a port but an unknown transport type, nothing is opened;
+// the previous connection's active and tuned QCL are forgotten all the same.
+TEST(Initialize, WithoutPortsOrAKnownTransportConnectsNothing) {
+    for (bool unknownTransport : {false, true}) {
+        SearchRig rig;
+        rig.controller.UpdateCache([](LaserCache& c) {
+            c.activeQcl = 3;
+            c.tunedQcl = 2;
+        });
+        TraceCapture trace;
+        if (unknownTransport) {
+            rig.ports->AddPort("/dev/ttyUSB0", rig.link);
+            rig.controller.SetTransportType(3);
+        }
+        EXPECT_FALSE(rig.Initialize());
+        EXPECT_FALSE(rig.controller.IsConnected());
+        EXPECT_FALSE(rig.controller.HasTransport());
+        EXPECT_TRUE(rig.ports->SerialOpens().empty());
+        EXPECT_EQ(rig.ports->UdpOpens(), 0u);
+        EXPECT_EQ(rig.controller.ActiveQcl(), 0);
+        EXPECT_EQ(rig.controller.ReadCache([](const LaserCache& c) { return c.tunedQcl; }), 0);
+        EXPECT_TRUE(trace.Contains("KTarvexController::Initialize"));
+    }
 }
 
 TEST(Initialize, StartsTheHeartbeatOnlyWhenTheProfileKeepsOne) {
@@ -179,15 +174,18 @@ TEST(Initialize, StartsTheHeartbeatOnlyWhenTheProfileKeepsOne) {
     EXPECT_FALSE(quiet.HeartbeatRunning());
 }
 
+// A silent laser is probed once with three attempts; a socket that cannot be bound sends nothing.
 TEST(UdpConnection, ProbesTheLaserOnceWithThreeAttempts) {
-    SearchRig rig;
-    rig.UseUdp();
-    rig.InjectNext(sim::Fault::Silent, -1);
-
-    EXPECT_FALSE(rig.Initialize());
-    EXPECT_EQ(rig.ports->UdpOpens(), 1u);
-    EXPECT_EQ(rig.link.GetStats().packets, 3u);
-    EXPECT_EQ(rig.ports->OpenTransports(), 0);
+    for (bool bindFails : {false, true}) {
+        SearchRig rig;
+        rig.UseUdp();
+        rig.InjectNext(sim::Fault::Silent, -1);
+        rig.ports->SetUdpBindFails(bindFails);
+        EXPECT_FALSE(rig.Initialize());
+        EXPECT_EQ(rig.ports->UdpOpens(), 1u);
+        EXPECT_EQ(rig.link.GetStats().packets, bindFails ? 0u : 3u);
+        EXPECT_EQ(rig.ports->OpenTransports(), 0);
+    }
 }
 
 TEST(UdpConnection, ConnectsToTheConfiguredAddressAndPort) {
@@ -202,14 +200,6 @@ TEST(UdpConnection, ConnectsToTheConfiguredAddressAndPort) {
     SearchRig other;
     other.UseUdp(5001);
     EXPECT_FALSE(other.Initialize());
-}
-
-TEST(UdpConnection, ASocketThatCannotBeBoundSendsNothing) {
-    SearchRig rig;
-    rig.UseUdp();
-    rig.ports->SetUdpBindFails(true);
-    EXPECT_FALSE(rig.Initialize());
-    EXPECT_EQ(rig.link.GetStats().packets, 0u);
 }
 
 TEST(SdkConnection, ProbesTheGivenTransportAndKeepsIt) {

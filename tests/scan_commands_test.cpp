@@ -40,15 +40,9 @@ TEST(TuneToWW, SendsModeRecordAndStartThenReadsTheStatus) {
     EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(SingleWWParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kSingleTune});
     EXPECT_EQ(rig.Requests(scan_operation::kCmd)[0], Bytes{scan_operation::kStart});
-    const Bytes record = rig.Requests(SingleWWParams::kCmd)[0];
-    ASSERT_EQ(record.size(), 13u);
-    EXPECT_EQ(be::GetF32(record.data()), 1650.0f);
-    EXPECT_EQ(record[4], units::kWavenumber);
-    EXPECT_EQ(be::GetU32(record.data() + 5), 0u);
-    EXPECT_EQ(record[9], 2);  // qcl
-    EXPECT_EQ(record[10], 0); // flag
-    EXPECT_EQ(record[11], 0xAB);
-    EXPECT_EQ(record[12], 0xCD);
+    // 1650 (a big-endian float) in cm-1, no duration, QCL 2, no flag, the reserved bytes kept.
+    EXPECT_EQ(rig.Requests(SingleWWParams::kCmd)[0],
+              (Bytes{0x44, 0xCE, 0x40, 0x00, units::kWavenumber, 0, 0, 0, 0, 2, 0, 0xAB, 0xCD}));
 
     const auto cache = rig.Cache();
     EXPECT_EQ(cache.scanMode, scan_mode::kSingleTune);
@@ -127,18 +121,11 @@ TEST(StartSweepScan, GivesAllThreeUnitFieldsTheUnitAndKeepsTheReservedBytes) {
                                                true, 2));
     EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(SweepModeParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kSweep});
-    const Bytes r = rig.Requests(SweepModeParams::kCmd)[0];
-    ASSERT_EQ(r.size(), 22u);
-    EXPECT_EQ(be::GetF32(r.data()), 2000.0f);
-    EXPECT_EQ(r[4], units::kWavenumber);
-    EXPECT_EQ(be::GetF32(r.data() + 5), 1700.0f);
-    EXPECT_EQ(r[9], units::kWavenumber);
-    EXPECT_EQ(be::GetF32(r.data() + 10), 25.5f);
-    EXPECT_EQ(r[14], units::kWavenumber);
-    EXPECT_EQ(be::GetU16(r.data() + 15), 0x0102);
-    EXPECT_EQ(r[17], 2);
-    EXPECT_EQ((Bytes{r[18], r[19], r[20]}), (Bytes{7, 8, 9}));
-    EXPECT_EQ(r[21], 1);
+    // Start 2000, stop 1700 and speed 25.5, each a big-endian float with its unit; 258 scans,
+    // QCL 2, the reserved bytes kept, bidirectional.
+    EXPECT_EQ(rig.Requests(SweepModeParams::kCmd)[0],
+              (Bytes{0x44, 0xFA, 0x00, 0x00, 2,    0x44, 0xD4, 0x80, 0x00, 2, 0x41,
+                     0xCC, 0x00, 0x00, 2,    0x01, 0x02, 2,    7,    8,    9, 1}));
     EXPECT_TRUE(trace.Contains(
         "[Sweep Mode Params] num scans = 258, scan_speed = 25.500000, scan_speed_unit = 2, "
         "scan_start_ww = 2000.000000, scan_start_unit = 2 scan_stop_ww = 1700.000000 "
@@ -150,14 +137,10 @@ TEST(StartStepMeasureScan, WritesTheRecordAtItsOffsets) {
     ASSERT_TRUE(rig.controller->StartStepMeasureScan(4.3f, 4.9f, 0.25f, units::kMicrons, 3, true));
     EXPECT_EQ(ExecutedIds(rig.laser), StartSequenceWith(StepMeasureParams::kCmd));
     EXPECT_EQ(rig.Requests(scan_mode::kCmd)[0], Bytes{scan_mode::kStepMeasure});
-    const Bytes r = rig.Requests(StepMeasureParams::kCmd)[0];
-    ASSERT_EQ(r.size(), 21u);
-    EXPECT_EQ(be::GetF32(r.data()), 4.3f);
-    EXPECT_EQ(be::GetF32(r.data() + 5), 4.9f);
-    EXPECT_EQ(be::GetF32(r.data() + 10), 0.25f);
-    EXPECT_EQ((Bytes{r[4], r[9], r[14]}), (Bytes{1, 1, 1}));
-    EXPECT_EQ(be::GetU16(r.data() + 15), 3);
-    EXPECT_EQ(be::GetU16(r.data() + 17), 1); // keeps the laser on
+    // Start 4.3, stop 4.9 and step 0.25 in um, 3 scans, the laser kept on.
+    EXPECT_EQ(rig.Requests(StepMeasureParams::kCmd)[0],
+              (Bytes{0x40, 0x89, 0x99, 0x9A, 1,    0x40, 0x9C, 0xCC, 0xCD, 1, 0x3E,
+                     0x80, 0x00, 0x00, 1,    0x00, 0x03, 0x00, 0x01, 0,    0}));
 
     ASSERT_TRUE(rig.controller->StartStepMeasureScan(4.3f, 4.9f, 0.25f, units::kMicrons, 3, false));
     EXPECT_EQ(be::GetU16(rig.Requests(StepMeasureParams::kCmd)[1].data() + 17), 0);
@@ -191,7 +174,7 @@ TEST(StartMultiSpectralScan, TwentyElementsFillTheRecordUpToTheScanCount) {
     EXPECT_EQ(cached.elements[19].dwell_time, 20000u);
 }
 
-TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
+TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnusedAndTheScanStartsWithoutARecord) {
     SimRig rig(ControllerProfile::Sdk());
     rig.controller->UpdateCache([](LaserCache& c) {
         c.sweepAdvanced = {.units = units::kMicrons,
@@ -222,10 +205,9 @@ TEST(SweepAdvanced, AllChannelsTravelEvenWhenUnused) {
     const auto read = rig.Cache().sweepAdvanced;
     EXPECT_EQ(read.channelStop[2], 7.5f);
     EXPECT_EQ(read.reserved, 0x01020304u);
-}
 
-TEST(SweepAdvanced, StartsWithModeSevenAndNoRecord) {
-    SimRig rig(ControllerProfile::Sdk());
+    // Its scan starts with mode seven and no record.
+    rig.laser.ClearHistory();
     ASSERT_TRUE(rig.controller->StartSweepAdvancedScan());
     EXPECT_EQ(ExecutedIds(rig.laser),
               (std::vector<std::uint16_t>{scan_mode::kCmd, scan_operation::kCmd, StatusMask::kCmd,
@@ -309,15 +291,6 @@ TEST(Pointer, GoesAsAnExecuteAndCachesWhatTheLaserReports) {
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     EXPECT_TRUE(rig.controller->StatusBit(status::kPointerOn));
     EXPECT_EQ(rig.Dispositions(kPointerEnableCmd), Bytes(2, kExecute));
-}
-
-// The pointer is the panel's: with the SDK's profile the value is kept but nothing is sent.
-TEST(Pointer, TheSdkProfileSendsNothing) {
-    SimRig rig(ControllerProfile::Sdk());
-    rig.laser.SetPointerFitted(true);
-    EXPECT_FALSE(rig.controller->SetPointerEnable(true));
-    EXPECT_EQ(rig.Cache().pointerEnable, 1);
-    EXPECT_TRUE(rig.transport->Sent().empty());
 }
 
 // The heartbeat writes the scan picture while the caller reads it.

@@ -43,32 +43,34 @@ TEST(Exchange, GoodReplyLoadsTheResponse) {
     EXPECT_TRUE(trace.Contains(sequence));
 }
 
-TEST(Exchange, WithoutTransportFailsAtOnce) {
-    KTarvexController controller(ControllerProfile::Panel(), nullptr);
-    KTarvexCommand command(kStatusMask, kRead), response;
-    EXPECT_FALSE(controller.Exchange(command, response));
-}
-
-// Each spoiled ack/nak fails the write attempt with the purge and its waits; the next command
-// goes through and resets the count.
-struct AckFault {
+// Each spoiled ack/nak fails the write attempt with the purge and its waits; each spoiled
+// response fails the exchange after one wait without purging, and no trace names its cause
+// (apart from the codec's own CRC line). The next command goes through and resets the count.
+struct ExchangeFault {
     Fault fault;
-    const char* trace;
+    Waits waits;
+    const char* trace; // what the failure traces, where it names its cause
 };
-void PrintTo(const AckFault& param, std::ostream* os) {
+void PrintTo(const ExchangeFault& param, std::ostream* os) {
     *os << FaultName(param.fault);
 }
 
-class AckFaults : public ::testing::TestWithParam<AckFault> {};
+class ExchangeFaults : public ::testing::TestWithParam<ExchangeFault> {};
 
-TEST_P(AckFaults, AreRejectedCountedAndRecoveredFrom) {
+TEST_P(ExchangeFaults, AreRejectedCountedAndRecoveredFrom) {
+    const ExchangeFault& param = GetParam();
     SimRig rig;
     TraceCapture trace;
-    rig.InjectNext(GetParam().fault);
+    rig.InjectNext(param.fault);
     EXPECT_FALSE(rig.Exchange(kStatusMask));
     EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
-    EXPECT_EQ(rig.clock.Sleeps(), kFailedWrite);
-    EXPECT_TRUE(trace.Contains(GetParam().trace)) << FaultName(GetParam().fault);
+    EXPECT_EQ(rig.clock.Sleeps(), param.waits);
+    if (param.trace != nullptr) {
+        EXPECT_TRUE(trace.Contains(param.trace));
+    } else {
+        EXPECT_FALSE(trace.Contains("Invalid ack/nak"));
+        EXPECT_FALSE(trace.Contains("Timed out"));
+    }
 
     // The purge left nothing behind that the next exchange could mistake for its reply.
     rig.clock.ClearSleeps();
@@ -78,17 +80,24 @@ TEST_P(AckFaults, AreRejectedCountedAndRecoveredFrom) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Faults, AckFaults,
+    Faults, ExchangeFaults,
     ::testing::Values(
-        AckFault{Fault::Silent, "[KTarvexController::WriteCommand] Timed out reading ack/nak"},
-        AckFault{Fault::CorruptAck,
-                 "[KTarvexController::WriteCommand] Invalid ack/nak packet received(crc)"},
-        AckFault{Fault::Nak, "Invalid ack/nak packet received(semantics)"},
-        AckFault{Fault::AckWrongSequence, "Invalid ack/nak packet received(semantics)"},
-        AckFault{Fault::StaleDuplicate, "Invalid ack/nak packet received(semantics)"},
+        ExchangeFault{Fault::Silent, kFailedWrite,
+                      "[KTarvexController::WriteCommand] Timed out reading ack/nak"},
+        ExchangeFault{Fault::CorruptAck, kFailedWrite,
+                      "[KTarvexController::WriteCommand] Invalid ack/nak packet received(crc)"},
+        ExchangeFault{Fault::Nak, kFailedWrite, "Invalid ack/nak packet received(semantics)"},
+        ExchangeFault{Fault::AckWrongSequence, kFailedWrite,
+                      "Invalid ack/nak packet received(semantics)"},
+        ExchangeFault{Fault::StaleDuplicate, kFailedWrite,
+                      "Invalid ack/nak packet received(semantics)"},
         // Without its ack the response's first twelve bytes are read as one.
-        AckFault{Fault::DropAck, "Invalid ack/nak packet received"}),
-    [](const ::testing::TestParamInfo<AckFault>& param) {
+        ExchangeFault{Fault::DropAck, kFailedWrite, "Invalid ack/nak packet received"},
+        ExchangeFault{Fault::DropResponse, kFailedRead, nullptr},
+        ExchangeFault{Fault::CorruptResponse, kFailedRead, nullptr},
+        ExchangeFault{Fault::ResponseWrongSequence, kFailedRead, nullptr},
+        ExchangeFault{Fault::StatusNonZero, kFailedRead, nullptr}),
+    [](const ::testing::TestParamInfo<ExchangeFault>& param) {
         std::string name = FaultName(param.param.fault);
         std::erase(name, '-');
         return name;
@@ -109,33 +118,6 @@ TEST(Exchange, NakFailsWithoutReadingAResponseOrExecuting) {
         std::to_string(command.GetHeader().seqnum);
     EXPECT_TRUE(trace.Contains(expected));
 }
-
-class ResponseFaults : public ::testing::TestWithParam<Fault> {};
-
-TEST_P(ResponseFaults, FailTheExchangeAfterOneWaitWithoutPurging) {
-    SimRig rig;
-    TraceCapture trace;
-    rig.InjectNext(GetParam());
-    EXPECT_FALSE(rig.Exchange(kStatusMask));
-    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 1);
-    EXPECT_EQ(rig.clock.Sleeps(), kFailedRead);
-    // No trace names the cause, apart from the codec's own CRC line.
-    EXPECT_FALSE(trace.Contains("Invalid ack/nak"));
-    EXPECT_FALSE(trace.Contains("Timed out"));
-
-    rig.clock.ClearSleeps();
-    EXPECT_TRUE(rig.Exchange(kStatusMask));
-    EXPECT_EQ(rig.controller->ConsecutiveFailures(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, ResponseFaults,
-                         ::testing::Values(Fault::DropResponse, Fault::CorruptResponse,
-                                           Fault::ResponseWrongSequence, Fault::StatusNonZero),
-                         [](const ::testing::TestParamInfo<Fault>& param) {
-                             std::string name = FaultName(param.param);
-                             std::erase(name, '-');
-                             return name;
-                         });
 
 TEST(Exchange, CorruptResponseIsReportedByTheCodecInThePanelOnly) {
     for (bool panel : {true, false}) {
@@ -164,7 +146,7 @@ TEST(Exchange, LateReplyIsRejectedAndDoesNotPoisonTheNextCommand) {
     }
 }
 
-TEST(Exchange, UdpRetriesTheWriteAndLosesADatagramOfTheWrongSize) {
+TEST(Exchange, UdpRetriesTheWriteLosesADatagramOfTheWrongSizeAndDrainsStaleOnes) {
     SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
     rig.InjectNext(Fault::Silent, 2);
     int failuresSeen = 0;
@@ -183,14 +165,11 @@ TEST(Exchange, UdpRetriesTheWriteAndLosesADatagramOfTheWrongSize) {
     rig.InjectNext(Fault::DropAck);
     EXPECT_TRUE(rig.Exchange(kStatusMask));
     EXPECT_EQ(rig.transport->Sent().size(), 5u);
-}
 
-TEST(Exchange, UdpStaleDuplicateIsDrainedBeforeTheRetry) {
-    SimRig rig(ControllerProfile::Panel(), Style::DatagramThrow);
-    ASSERT_TRUE(rig.Exchange(kStatusMask));
+    // A stale duplicate is drained before the retry: nothing is left queued, and the following
+    // commands take one attempt each.
     rig.InjectNext(Fault::StaleDuplicate);
     EXPECT_TRUE(rig.Exchange(kStatusMask));
-    // Nothing is left queued: the following commands take one attempt each.
     const std::size_t sentBefore = rig.transport->Sent().size();
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(rig.Exchange(kStatusMask));
@@ -234,7 +213,9 @@ TEST(LinkLoss, TheCallbackRunsWithTheLinkFree) {
     EXPECT_FALSE(rig.Exchange(kStatusMask)); // the sixth and seventh
     EXPECT_EQ(linkFree, (std::vector<bool>{true, true}));
     EXPECT_FALSE(rig.controller->HasTransport());
-    EXPECT_FALSE(rig.Exchange(kStatusMask));
+    const std::size_t waits = rig.clock.Sleeps().size();
+    EXPECT_FALSE(rig.Exchange(kStatusMask)); // without a transport, at once
+    EXPECT_EQ(rig.clock.Sleeps().size(), waits);
 }
 
 // The callback's own commands fail too on a dead link; they are reported after it returns, at
@@ -301,12 +282,6 @@ TEST(SdkProfile, CountsFailuresButRaisesNothing) {
     EXPECT_TRUE(rig.Exchange(kStatusMask));
 }
 
-namespace tarvex::sim {
-void PrintTo(Fault fault, std::ostream* os) {
-    *os << FaultName(fault);
-}
-} // namespace tarvex::sim
-
 TEST(Profiles, EachDeliverableCarriesOnlyItsOwnCommands) {
     SimRig panel;
     SimRig sdk(ControllerProfile::Sdk());
@@ -315,11 +290,13 @@ TEST(Profiles, EachDeliverableCarriesOnlyItsOwnCommands) {
     EXPECT_FALSE(panel.controller->StartSweepAdvancedScan());
     EXPECT_FALSE(sdk.controller->ReadInfoTemps());
     EXPECT_FALSE(sdk.controller->ExecQclOnOff(1, 2));
+    EXPECT_FALSE(sdk.controller->SetPointerEnable(true));
     EXPECT_TRUE(panel.laser.History().empty());
     EXPECT_TRUE(sdk.laser.History().empty());
     // Refused, not failed: the galvo defaults a failed exchange leaves stay out of the cache.
     EXPECT_EQ(panel.controller->ReadCache([](const LaserCache& c) { return c.galvoLaser.disp; }),
               0);
+    EXPECT_EQ(sdk.Cache().pointerEnable, 1); // the pointer's value is kept all the same
     EXPECT_TRUE(trace.Contains(
         "[KTarvexController::ReadWriteGalvoLaserEnable] refused: a command of the SDK only"));
     EXPECT_TRUE(panel.controller->ReadInfoTemps());
