@@ -525,7 +525,8 @@ private:
     // Laser parameters (commands/KTarvexControllerLaser.cpp).
     void WaitUntilDisarmed();
     bool SendLaserOnOff(const LaserOnOff& record);
-    bool SendQclVsrc(bool write, std::size_t index);
+    bool SendQclVsrc(bool write, std::size_t index, float vsrc);
+    bool SendWwDisplayUnits(bool write, const WwDisplayUnits& request);
 
     // Heartbeat (commands/KTarvexControllerHeartbeat.cpp).
     void HeartbeatLoop(std::stop_token stop);

@@ -134,6 +134,7 @@ TEST(Vsrc, AWriteSendsTheSlotAndValueOnlyAndFailuresKeepTheValue) {
     EXPECT_EQ(rig.controller->GetQclVsrc(0), 12.5f);
     EXPECT_FALSE(rig.controller->SetQclVsrc(0, 20.0f)); // above the pulsed limit
     EXPECT_EQ(rig.State().qcl[0].vsrc.vsrc, 12.5f);
+    EXPECT_EQ(rig.Cache().vsrc[0].vsrc, 12.5f);
 }
 
 TEST(Vsrc, IndexesBeyondTheInstalledModulesSendNothing) {
@@ -164,6 +165,11 @@ TEST(Emission, FollowsTheOnOffCommandOnlyWhileArmed) {
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     EXPECT_TRUE(rig.controller->StatusBit(status::kEmissionOn));
     EXPECT_TRUE(trace.Contains("[Laser On Off] on_off = 1 slot = 0"));
+
+    // A switch the laser never heard of leaves the cache as the laser is.
+    rig.InjectNext(Fault::Silent);
+    EXPECT_FALSE(rig.controller->SetLaserOnOff(false, 0));
+    EXPECT_EQ(rig.Cache().laserOnOff.on_off, 1);
 
     ASSERT_TRUE(rig.controller->SetLaserOnOff(false, 0));
     ASSERT_TRUE(rig.controller->ReadStatusMask());
@@ -270,6 +276,8 @@ TEST(DisplayUnits, AreWrittenAndChangeTheUnitOfTheWavelengthReadback) {
     EXPECT_FLOAT_EQ(light.current_ww, 2000.0f);
 
     EXPECT_FALSE(rig.controller->SetWwDisplayUnits(3, units::kHz)); // refused by the laser
+    EXPECT_EQ(rig.Cache().displayUnits.ww, units::kWavenumber);
+    EXPECT_EQ(rig.Cache().displayUnits.pulse_rate, units::kKHz);
 }
 
 TEST(PowerOff, SendsTheShutdownValuesAndDisarmsForGood) {

@@ -291,6 +291,10 @@ TEST(Pointer, GoesAsAnExecuteAndCachesWhatTheLaserReports) {
     ASSERT_TRUE(rig.controller->ReadStatusMask());
     EXPECT_TRUE(rig.controller->StatusBit(status::kPointerOn));
     EXPECT_EQ(rig.Dispositions(kPointerEnableCmd), Bytes(2, kExecute));
+
+    rig.InjectNext(Fault::Silent);
+    EXPECT_FALSE(rig.controller->SetPointerEnable(false));
+    EXPECT_EQ(rig.Cache().pointerEnable, 1);
 }
 
 // The heartbeat writes the scan picture while the caller reads it.

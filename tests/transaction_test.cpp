@@ -296,7 +296,7 @@ TEST(Profiles, EachDeliverableCarriesOnlyItsOwnCommands) {
     // Refused, not failed: the galvo defaults a failed exchange leaves stay out of the cache.
     EXPECT_EQ(panel.controller->ReadCache([](const LaserCache& c) { return c.galvoLaser.disp; }),
               0);
-    EXPECT_EQ(sdk.Cache().pointerEnable, 1); // the pointer's value is kept all the same
+    EXPECT_EQ(sdk.Cache().pointerEnable, 0); // nor does a refused value stand in the cache
     EXPECT_TRUE(trace.Contains(
         "[KTarvexController::ReadWriteGalvoLaserEnable] refused: a command of the SDK only"));
     EXPECT_TRUE(panel.controller->ReadInfoTemps());

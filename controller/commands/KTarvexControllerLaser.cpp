@@ -58,12 +58,12 @@ bool KTarvexController::ReadWriteLaserQclParams(bool write) {
         });
 }
 
-bool KTarvexController::SendQclVsrc(bool write, std::size_t index) {
+bool KTarvexController::SendQclVsrc(bool write, std::size_t index, float vsrc) {
     // Caller holds the transaction lock and has checked the index.
     LaserQclVsrc request;
     request.slot = static_cast<std::uint8_t>(index + 1);
     if (write)
-        request.vsrc = ReadCache([&](const LaserCache& c) { return c.vsrc[index].vsrc; });
+        request.vsrc = vsrc;
     LaserQclVsrc v;
     if (!ExchangeRecord(LaserQclVsrc::kCmd, WriteOrRead(write), request, v))
         return false;
@@ -76,24 +76,25 @@ bool KTarvexController::SendQclVsrc(bool write, std::size_t index) {
 
 bool KTarvexController::ReadWriteLaserQclVsrc(bool write, std::size_t index) {
     std::lock_guard lock(transactionMutex_);
-    return index < InstalledQcls() && SendQclVsrc(write, index);
+    if (index >= InstalledQcls())
+        return false;
+    return SendQclVsrc(write, index,
+                       ReadCache([&](const LaserCache& c) { return c.vsrc[index].vsrc; }));
 }
 
 float KTarvexController::GetQclVsrc(std::size_t index) {
     std::lock_guard lock(transactionMutex_);
     if (index >= InstalledQcls())
         return 0.0f;
-    SendQclVsrc(false, index);
+    SendQclVsrc(false, index, 0.0f);
     return ReadCache([&](const LaserCache& c) { return c.vsrc[index].vsrc; });
 }
 
+// The setters below send the new value itself and cache only what the laser answers: a value the
+// laser refused, or never got, does not stand in the cache as the laser's.
 bool KTarvexController::SetQclVsrc(std::size_t index, float value) {
-    // Held from the store to the write, so that no read in between replaces the value to send.
     std::lock_guard lock(transactionMutex_);
-    if (index >= InstalledQcls())
-        return false;
-    UpdateCache([&](LaserCache& c) { c.vsrc[index].vsrc = value; });
-    return SendQclVsrc(true, index);
+    return index < InstalledQcls() && SendQclVsrc(true, index, value);
 }
 
 float KTarvexController::GetQclMaxVsrc(std::size_t index, std::uint8_t mode) const {
@@ -130,12 +131,9 @@ bool KTarvexController::ExecLaserOnOff() {
 
 bool KTarvexController::SetLaserOnOff(bool on, std::uint8_t slot) {
     std::lock_guard lock(transactionMutex_);
-    LaserOnOff record;
-    UpdateCache([&](LaserCache& c) {
-        c.laserOnOff.on_off = on ? 1 : 0;
-        c.laserOnOff.slot = slot;
-        record = c.laserOnOff;
-    });
+    LaserOnOff record = ReadCache([](const LaserCache& c) { return c.laserOnOff; });
+    record.on_off = on ? 1 : 0;
+    record.slot = slot;
     return SendLaserOnOff(record);
 }
 
@@ -187,8 +185,12 @@ bool KTarvexController::ToggleArm() {
 
 bool KTarvexController::ReadWriteWwDisplayUnits(bool write) {
     std::lock_guard lock(transactionMutex_);
-    const WwDisplayUnits request =
-        write ? ReadCache([](const LaserCache& c) { return c.displayUnits; }) : WwDisplayUnits{};
+    return SendWwDisplayUnits(write,
+                              write ? ReadCache([](const LaserCache& c) { return c.displayUnits; })
+                                    : WwDisplayUnits{});
+}
+
+bool KTarvexController::SendWwDisplayUnits(bool write, const WwDisplayUnits& request) {
     WwDisplayUnits units;
     if (!ExchangeRecord(WwDisplayUnits::kCmd, WriteOrRead(write), request, units))
         return false;
@@ -199,11 +201,10 @@ bool KTarvexController::ReadWriteWwDisplayUnits(bool write) {
 
 bool KTarvexController::SetWwDisplayUnits(std::uint8_t wwUnit, std::uint8_t pulseRateUnit) {
     std::lock_guard lock(transactionMutex_);
-    UpdateCache([&](LaserCache& c) {
-        c.displayUnits.ww = wwUnit;
-        c.displayUnits.pulse_rate = pulseRateUnit;
-    });
-    return ReadWriteWwDisplayUnits(true);
+    WwDisplayUnits units = ReadCache([](const LaserCache& c) { return c.displayUnits; });
+    units.ww = wwUnit;
+    units.pulse_rate = pulseRateUnit;
+    return SendWwDisplayUnits(true, units);
 }
 
 bool KTarvexController::ExecLaserShutdown(std::uint8_t first, std::uint32_t value,

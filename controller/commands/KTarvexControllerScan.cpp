@@ -240,12 +240,11 @@ bool KTarvexController::ReadWritePointerEnable() {
     return TransferPointerEnable(CachedCopy(&LaserCache::pointerEnable));
 }
 
-// Goes through ReadWritePointerEnable, so that only a profile that carries the pointer sends it.
+// Only a profile that carries the pointer sends it; the cache takes what the laser reports.
 bool KTarvexController::SetPointerEnable(bool on) {
-    // Held from the store to the send, so that no other setter changes the value in between.
-    std::lock_guard lock(transactionMutex_);
-    UpdateCache([on](LaserCache& c) { c.pointerEnable = on ? 1 : 0; });
-    return ReadWritePointerEnable();
+    if (!CarriesPanelCommand("KTarvexController::ReadWritePointerEnable"))
+        return false;
+    return TransferPointerEnable(on ? 1 : 0);
 }
 
 void KTarvexController::SetTunedQcl(std::uint8_t qcl) {
