@@ -21,7 +21,7 @@ constexpr std::uint32_t kReady =
 
 class SdkControl : public test::SdkTest {
 public:
-    void ConnectOnly() { Connect(); }
+    using SdkTest::Connect;
     // Connected and armed, the arming's delay passed.
     void ConnectArmed() {
         Connect();
@@ -36,6 +36,16 @@ public:
         clock.Advance(5000);
         ASSERT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_Success);
         laser.ClearHistory();
+    }
+    void ConnectSweeping() {
+        ConnectArmed();
+        ASSERT_EQ(TarvexSDK_StartSweepScan(6, 7, 0.1f, units::kMicrons, 2, 1, 0),
+                  TarvexSdkResult_Success);
+    }
+    void ConnectWithList() {
+        ConnectArmed();
+        TarvexSDK_SetNumMultiSpectralElements(1);
+        TarvexSDK_AddMultiSpectralElement(7, units::kMicrons, 10, 10);
     }
 
 protected:
@@ -240,13 +250,7 @@ TEST_F(SdkControl, GalvoDisplacementIsHeldTo11Bits) {
 
 TEST_F(SdkControl, FavoritesAreRecalledByExactName) {
     Connect();
-    laser.Modify([](sim::SimState& s) {
-        for (auto& slot : s.saved.slots)
-            slot = {};
-        s.saved.slots[1] = {.inUse = true, .name = "Gas line", .state = {}};
-        s.saved.slots[4] = {.inUse = true, .name = "Other", .state = {}};
-        s.saved.slots[6] = {.inUse = true, .name = "Gas line", .state = {}};
-    });
+    StoreFavorites({{1, "Gas line"}, {4, "Other"}, {6, "Gas line"}});
     EXPECT_EQ(TarvexSDK_RecallFavorite("gas line"), TarvexSdkResult_FavoriteNotFound);
     EXPECT_EQ(TarvexSDK_RecallFavorite("Gas"), TarvexSdkResult_FavoriteNotFound);
     EXPECT_EQ(TarvexSDK_RecallFavorite(nullptr), TarvexSdkResult_NullPointer);
@@ -302,7 +306,7 @@ TEST_F(SdkControl, RefusedSettingsLeaveTheCache) {
 // A command the laser does not carry out gives the export's own failure code.
 struct FailedCommand {
     const char* name;
-    std::function<void(SdkControl&)> setUp;
+    void (SdkControl::*setUp)();
     std::uint16_t spoiled;
     std::function<std::uint32_t()> call;
     std::uint32_t expected;
@@ -311,32 +315,18 @@ struct FailedCommand {
 class SdkFailedCommand : public SdkControl, public testing::WithParamInterface<FailedCommand> {};
 
 TEST_P(SdkFailedCommand, GivesItsOwnCode) {
-    GetParam().setUp(*this);
+    (this->*GetParam().setUp)();
     InjectFor(GetParam().spoiled, sim::Fault::Nak, -1);
     EXPECT_EQ(GetParam().call(), GetParam().expected);
 }
 
 namespace {
 
-void Connected(SdkControl& rig) {
-    rig.ConnectOnly();
-}
-void Armed(SdkControl& rig) {
-    rig.ConnectArmed();
-}
-void Emitting(SdkControl& rig) {
-    rig.ConnectEmitting();
-}
-void Sweeping(SdkControl& rig) {
-    rig.ConnectArmed();
-    ASSERT_EQ(TarvexSDK_StartSweepScan(6, 7, 0.1f, units::kMicrons, 2, 1, 0),
-              TarvexSdkResult_Success);
-}
-void WithList(SdkControl& rig) {
-    rig.ConnectArmed();
-    TarvexSDK_SetNumMultiSpectralElements(1);
-    TarvexSDK_AddMultiSpectralElement(7, units::kMicrons, 10, 10);
-}
+constexpr auto Connected = &SdkControl::Connect;
+constexpr auto Armed = &SdkControl::ConnectArmed;
+constexpr auto Emitting = &SdkControl::ConnectEmitting;
+constexpr auto Sweeping = &SdkControl::ConnectSweeping;
+constexpr auto WithList = &SdkControl::ConnectWithList;
 
 } // namespace
 

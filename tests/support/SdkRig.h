@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,15 @@ protected:
         for (const auto& [id, payload] : laser.History())
             ids.push_back(id);
         return ids;
+    }
+    // The laser's saved states: the named slots in use, the others free.
+    void StoreFavorites(const std::map<std::size_t, std::string>& names) {
+        laser.Modify([&](sim::SimState& s) {
+            for (std::size_t slot = 0; slot < s.saved.slots.size(); ++slot) {
+                s.saved.slots[slot].inUse = names.contains(slot);
+                s.saved.slots[slot].name = names.contains(slot) ? names.at(slot) : "";
+            }
+        });
     }
     // The next `count` exchanges of every command go unanswered.
     void SilenceLink(int count = -1) { InjectNext(sim::Fault::Silent, count); }
