@@ -93,21 +93,7 @@ TEST_F(UsbFtdi, DeviceThatFailsToOpenLeavesTheTransportClosed) {
     EXPECT_EQ(clock.NowMs(), 0u);
 }
 
-TEST_F(UsbFtdi, FailedListingLeavesNoDevices) {
-    backend.AddDevice(Device());
-    backend.SetListStatus(kFtIoError);
-    KWinUsbFtdi ftdi;
-    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtIoError);
-    EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 0);
-    EXPECT_FALSE(ftdi.Open(921600, 0, false));
-
-    backend.SetListStatus(kFtOk);
-    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtOk);
-    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
-    EXPECT_TRUE(ftdi.Open(921600, 0, false));
-}
-
-TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
+TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideListAndAFailedListingEmptiesIt) {
     backend.AddDevice(Device());
     KWinUsbFtdi first;
     EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
@@ -123,6 +109,15 @@ TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
     EXPECT_STREQ(nodes[1].description, "Tarvex");
     // The list serves every transport of the process: the first one opens the new device too.
     EXPECT_TRUE(first.Open(921600, 1, true));
+
+    backend.SetListStatus(kFtIoError);
+    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtIoError);
+    EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 0);
+    EXPECT_FALSE(another.Open(921600, 0, false));
+    backend.SetListStatus(kFtOk);
+    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtOk);
+    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 2);
+    EXPECT_TRUE(another.Open(921600, 0, false));
 }
 
 // --- Set-up --------------------------------------------------------------------------------

@@ -31,7 +31,7 @@ bool Connected() {
 
 } // namespace
 
-TEST_F(SdkFrame, ObjectExistsFromTheStartAndTheVersionNeedsNoLaser) {
+TEST_F(SdkFrame, ObjectVersionAndLinkSettingsNeedNoLaser) {
     std::uint8_t created = 0;
     EXPECT_EQ(TarvexSDK_IsTarvexObjectCreated(&created), TarvexSdkResult_Success);
     EXPECT_EQ(created, 1);
@@ -42,6 +42,20 @@ TEST_F(SdkFrame, ObjectExistsFromTheStartAndTheVersionNeedsNoLaser) {
     EXPECT_EQ(major * 10000 + minor * 100 + patch, 10501);
     EXPECT_EQ(TarvexSDK_GetAPIVersion(&major, nullptr, &patch), TarvexSdkResult_NullPointer);
     EXPECT_FALSE(Connected());
+
+    // Of the link settings, only the USB comm type is accepted.
+    for (int type : {0, 2, 255})
+        EXPECT_EQ(TarvexSDK_SetCommType(static_cast<std::uint8_t>(type)),
+                  TarvexSdkResult_CommTypeUnsupported)
+            << type;
+    EXPECT_EQ(library->Controller().GetTransportType(), kTransportSerial);
+    EXPECT_EQ(TarvexSDK_SetCommType(1), TarvexSdkResult_Success);
+
+    EXPECT_EQ(TarvexSDK_SetSerialParams(3, 0), TarvexSdkResult_Success);
+    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 115200), TarvexSdkResult_Success);
+    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 0), TarvexSdkResult_Success);
+    EXPECT_EQ(library->serialPort, 3);
+    EXPECT_EQ(library->serialBaud, 115200u);
 }
 
 class SdkWithoutObject : public test::SdkTest {
@@ -66,21 +80,6 @@ TEST_F(SdkWithoutObject, InitializeCreatesTheObject) {
     AddLaserAdapter();
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_TRUE(library->ObjectCreated());
-}
-
-TEST_F(SdkFrame, OnlyTheUsbCommTypeIsAccepted) {
-    for (int type : {0, 2, 255})
-        EXPECT_EQ(TarvexSDK_SetCommType(static_cast<std::uint8_t>(type)),
-                  TarvexSdkResult_CommTypeUnsupported)
-            << type;
-    EXPECT_EQ(library->Controller().GetTransportType(), kTransportSerial);
-    EXPECT_EQ(TarvexSDK_SetCommType(1), TarvexSdkResult_Success);
-
-    EXPECT_EQ(TarvexSDK_SetSerialParams(3, 0), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 115200), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 0), TarvexSdkResult_Success);
-    EXPECT_EQ(library->serialPort, 3);
-    EXPECT_EQ(library->serialBaud, 115200u);
 }
 
 TEST_F(SdkFrame, InitializeWhileConnectedSendsNothingButResetsTheGalvoDisplacement) {
@@ -166,7 +165,10 @@ TEST_F(SdkFrame, PowerOffSendsTheShutdownValues) {
     EXPECT_EQ(TarvexSDK_PowerOffSystem(), TarvexSdkResult_PowerOffFailed);
 }
 
-TEST_F(SdkFrame, TheEnvironmentAddsTheSimulatedLaserAfterTheAdapters) {
+TEST_F(SdkFrame, TheEnvironmentNamesADevicePathOrAddsTheSimulatedLaserAfterTheAdapters) {
+    test::SetEnvironment("TARVEX_SDK_DEVICE", "/nonexistent/tty");
+    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_ConnectFailed);
+
     const auto silent = AddLaserAdapter(false);
     test::SetEnvironment("TARVEX_SDK_DEVICE", "sim");
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
@@ -179,14 +181,6 @@ TEST_F(SdkFrame, TheEnvironmentAddsTheSimulatedLaserAfterTheAdapters) {
     EXPECT_EQ(TarvexSDK_DeInitialize(), TarvexSdkResult_Success);
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_TRUE(Connected());
-}
-
-TEST_F(SdkFrame, TheEnvironmentNamesADevicePath) {
-    test::SetEnvironment("TARVEX_SDK_DEVICE", "/nonexistent/tty");
-    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_ConnectFailed);
-    test::UnsetEnvironment("TARVEX_SDK_DEVICE");
-    AddLaserAdapter();
-    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
 }
 
 TEST_F(SdkFrame, TracedExportsWriteTheirNamesFirst) {
