@@ -23,6 +23,10 @@ class Run:
     def json(self):
         return json.loads(self.out)
 
+    def refused(self, message, status=4):
+        """Whether the run failed with `status` and said why on its standard error."""
+        return self.status == status and message in self.err
+
     def __repr__(self):
         return f"status {self.status}\nstdout:\n{self.out}\nstderr:\n{self.err}"
 
