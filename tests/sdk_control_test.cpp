@@ -10,6 +10,7 @@
 #include <functional>
 
 using namespace tarvex;
+using test::Read;
 using testing::Contains;
 using testing::ElementsAre;
 using testing::Not;
@@ -80,9 +81,7 @@ TEST_F(SdkControl, ArmingTwiceOrDisarmingTwiceSendsNothing) {
 
     // The toggle disarms, and the disarm waits until the laser reports it.
     EXPECT_EQ(TarvexSDK_ArmDisarmLaser(), TarvexSdkResult_Success);
-    std::uint8_t armed = 1;
-    EXPECT_EQ(TarvexSDK_IsLaserArmed(&armed), TarvexSdkResult_Success);
-    EXPECT_EQ(armed, 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsLaserArmed), 0);
 
     SilenceLink(1);
     EXPECT_EQ(TarvexSDK_ArmLaser(), TarvexSdkResult_CommError);
@@ -147,9 +146,7 @@ TEST_F(SdkControl, EmissionNeedsATunedLaserAndIsNotSwitchedTwice) {
     EXPECT_FALSE(Sent(LaserOnOff::kCmd));
 
     clock.Advance(5000);
-    std::uint8_t tuned = 0;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1);
     EXPECT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_Success);
     EXPECT_TRUE(Emitting());
     EXPECT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_EmissionAlreadyOn);
@@ -219,9 +216,7 @@ TEST_F(SdkControl, QclParametersAreCheckedAgainstTheModesLimits) {
     EXPECT_EQ(params.current, 1100.0f);
 
     EXPECT_EQ(TarvexSDK_SetAllQclParams(3, 1000, 100, 100, 21, 1), TarvexSdkResult_Success);
-    float degC = 0;
-    EXPECT_EQ(TarvexSDK_GetQclSetTemperature(3, &degC), TarvexSdkResult_Success);
-    EXPECT_EQ(degC, 21.0f);
+    EXPECT_EQ(Read<float>(TarvexSDK_GetQclSetTemperature, 3), 21.0f);
 }
 
 // The write carries every QCL's parameters: those of the others go back as the laser has them
@@ -263,13 +258,10 @@ TEST_F(SdkControl, FavoritesAreRecalledByExactName) {
 TEST_F(SdkControl, ClearingAFaultTellsWhetherItWent) {
     Connect();
     laser.InjectError(0x2A);
-    std::uint8_t cleared = 0;
-    EXPECT_EQ(TarvexSDK_ClearSystemError(&cleared), TarvexSdkResult_Success);
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_ClearSystemError), 1);
     laser.InjectError(0x2A);
     laser.Modify([](sim::SimState& s) { s.faultCausePresent = true; });
-    EXPECT_EQ(TarvexSDK_ClearSystemError(&cleared), TarvexSdkResult_Success);
-    EXPECT_EQ(cleared, 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_ClearSystemError), 0);
 }
 
 TEST_F(SdkControl, AdvancedSweepIsStagedThenWrittenThenStarted) {
@@ -295,9 +287,7 @@ TEST_F(SdkControl, RefusedSettingsLeaveTheCache) {
               TarvexSdkResult_CommError);
     EXPECT_NE(library->Controller().Snapshot().laserParams.units, 3);
     EXPECT_EQ(TarvexSDK_SetWlTrigPulseWidth(250), TarvexSdkResult_Success);
-    std::uint16_t width = 0;
-    EXPECT_EQ(TarvexSDK_GetWlTrigPulseWidth(&width), TarvexSdkResult_Success);
-    EXPECT_EQ(width, 250);
+    EXPECT_EQ(Read<std::uint16_t>(TarvexSDK_GetWlTrigPulseWidth), 250);
     // 3 MHz at 500 ns is within each limit, but past the 30 % duty cycle: the laser refuses.
     EXPECT_EQ(TarvexSDK_SetQCLParams(1, 3000000, 500, 100), TarvexSdkResult_QclParamsWriteFailed);
     EXPECT_NE(library->Controller().Snapshot().qclParams[0].pulse_width, 500.0f);
@@ -332,53 +322,43 @@ constexpr auto WithList = &SdkControl::ConnectWithList;
 
 INSTANTIATE_TEST_SUITE_P(
     Exports, SdkFailedCommand,
-    testing::Values(
-        FailedCommand{"Arm", Connected, kArmDisarmCmd, [] { return TarvexSDK_ArmLaser(); },
-                      TarvexSdkResult_ArmCommandFailed},
-        FailedCommand{"Disarm", Armed, kArmDisarmCmd, [] { return TarvexSDK_DisarmLaser(); },
-                      TarvexSdkResult_ArmCommandFailed},
-        FailedCommand{"Tune", Armed, scan_mode::kCmd,
-                      [] { return TarvexSDK_TuneToWW(7, units::kMicrons, 0); },
-                      TarvexSdkResult_TuneCommandFailed},
-        FailedCommand{"Sweep", Armed, SweepModeParams::kCmd,
-                      [] { return TarvexSDK_StartSweepScan(6, 7, 1, units::kMicrons, 1, 0, 0); },
-                      TarvexSdkResult_SweepScanStartFailed},
-        FailedCommand{"StepMeasure", Armed, scan_operation::kCmd,
-                      [] { return TarvexSDK_StartStepMeasureModeScan(6, 7, 0.1f, 1, 1); },
-                      TarvexSdkResult_StepMeasureScanStartFailed},
-        FailedCommand{"MultiSpectral", WithList, MultiSpectralParams::kCmd,
-                      [] { return TarvexSDK_StartMultiSpectralModeScan(1); },
-                      TarvexSdkResult_MultiSpectralScanStartFailed},
-        FailedCommand{"Advanced", Armed, scan_mode::kCmd,
-                      [] { return TarvexSDK_StartSweepAdvancedScan(); },
-                      TarvexSdkResult_AdvancedSweepFailed},
-        FailedCommand{"EmissionOn", Armed, LaserOnOff::kCmd,
-                      [] { return TarvexSDK_TurnEmissionOn(); }, TarvexSdkResult_EmissionOnFailed},
-        FailedCommand{"EmissionOff", Emitting, LaserOnOff::kCmd,
-                      [] { return TarvexSDK_TurnEmissionOff(); },
-                      TarvexSdkResult_EmissionOffFailed},
-        FailedCommand{"Stop", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_StopScanInProgress(); },
-                      TarvexSdkResult_StopScanFailed},
-        FailedCommand{"Pause", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_PauseScanInProgress(); },
-                      TarvexSdkResult_PauseScanFailed},
-        FailedCommand{"Resume", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_ResumeScanInProgress(); },
-                      TarvexSdkResult_ResumeScanFailed},
-        FailedCommand{"ManualStep", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_ManualStepScanInProgress(); },
-                      TarvexSdkResult_ManualStepFailed},
-        FailedCommand{"ProcessTrigger", Armed, scan_operation::kCmd,
-                      [] { return TarvexSDK_InjectProcessTrigger(); },
-                      TarvexSdkResult_ProcessTriggerFailed},
-        FailedCommand{"AdvancedWrite", Connected, SweepAdvancedParams::kCmd,
-                      [] { return TarvexSDK_ReadWriteAdvancedSweepParams(1); },
-                      TarvexSdkResult_AdvancedSweepFailed},
-        FailedCommand{"Recall", Connected, kRestoreStateCmd,
-                      [] { return TarvexSDK_RecallFavorite("Default"); },
-                      TarvexSdkResult_FavoriteRecallFailed},
-        FailedCommand{"MotionCal", Connected, MotionTestParams::kCmd,
-                      [] { return TarvexSDK_SetMotionCalParameters(2, 1, 1, 1); },
-                      TarvexSdkResult_CommError}),
+    testing::ValuesIn(std::vector<FailedCommand>{
+        {"Arm", Connected, kArmDisarmCmd, [] { return TarvexSDK_ArmLaser(); },
+         TarvexSdkResult_ArmCommandFailed},
+        {"Disarm", Armed, kArmDisarmCmd, [] { return TarvexSDK_DisarmLaser(); },
+         TarvexSdkResult_ArmCommandFailed},
+        {"Tune", Armed, scan_mode::kCmd, [] { return TarvexSDK_TuneToWW(7, units::kMicrons, 0); },
+         TarvexSdkResult_TuneCommandFailed},
+        {"Sweep", Armed, SweepModeParams::kCmd,
+         [] { return TarvexSDK_StartSweepScan(6, 7, 1, units::kMicrons, 1, 0, 0); },
+         TarvexSdkResult_SweepScanStartFailed},
+        {"StepMeasure", Armed, scan_operation::kCmd,
+         [] { return TarvexSDK_StartStepMeasureModeScan(6, 7, 0.1f, 1, 1); },
+         TarvexSdkResult_StepMeasureScanStartFailed},
+        {"MultiSpectral", WithList, MultiSpectralParams::kCmd,
+         [] { return TarvexSDK_StartMultiSpectralModeScan(1); },
+         TarvexSdkResult_MultiSpectralScanStartFailed},
+        {"Advanced", Armed, scan_mode::kCmd, [] { return TarvexSDK_StartSweepAdvancedScan(); },
+         TarvexSdkResult_AdvancedSweepFailed},
+        {"EmissionOn", Armed, LaserOnOff::kCmd, [] { return TarvexSDK_TurnEmissionOn(); },
+         TarvexSdkResult_EmissionOnFailed},
+        {"EmissionOff", Emitting, LaserOnOff::kCmd, [] { return TarvexSDK_TurnEmissionOff(); },
+         TarvexSdkResult_EmissionOffFailed},
+        {"Stop", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_StopScanInProgress(); },
+         TarvexSdkResult_StopScanFailed},
+        {"Pause", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_PauseScanInProgress(); },
+         TarvexSdkResult_PauseScanFailed},
+        {"Resume", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_ResumeScanInProgress(); },
+         TarvexSdkResult_ResumeScanFailed},
+        {"ManualStep", Sweeping, scan_operation::kCmd,
+         [] { return TarvexSDK_ManualStepScanInProgress(); }, TarvexSdkResult_ManualStepFailed},
+        {"ProcessTrigger", Armed, scan_operation::kCmd,
+         [] { return TarvexSDK_InjectProcessTrigger(); }, TarvexSdkResult_ProcessTriggerFailed},
+        {"AdvancedWrite", Connected, SweepAdvancedParams::kCmd,
+         [] { return TarvexSDK_ReadWriteAdvancedSweepParams(1); },
+         TarvexSdkResult_AdvancedSweepFailed},
+        {"Recall", Connected, kRestoreStateCmd, [] { return TarvexSDK_RecallFavorite("Default"); },
+         TarvexSdkResult_FavoriteRecallFailed},
+        {"MotionCal", Connected, MotionTestParams::kCmd,
+         [] { return TarvexSDK_SetMotionCalParameters(2, 1, 1, 1); }, TarvexSdkResult_CommError}}),
     [](const testing::TestParamInfo<FailedCommand>& param) { return param.param.name; });

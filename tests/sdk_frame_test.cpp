@@ -24,17 +24,13 @@ std::vector<std::string> BaudsAndCloses(const sim::SimFtdiBackend::DeviceState& 
 }
 
 bool Connected() {
-    std::uint8_t connected = 2;
-    EXPECT_EQ(TarvexSDK_IsConnectedToLaser(&connected), TarvexSdkResult_Success);
-    return connected == 1;
+    return test::Read<std::uint8_t>(TarvexSDK_IsConnectedToLaser) == 1;
 }
 
 } // namespace
 
 TEST_F(SdkFrame, ObjectVersionAndLinkSettingsNeedNoLaser) {
-    std::uint8_t created = 0;
-    EXPECT_EQ(TarvexSDK_IsTarvexObjectCreated(&created), TarvexSdkResult_Success);
-    EXPECT_EQ(created, 1);
+    EXPECT_EQ(test::Read<std::uint8_t>(TarvexSDK_IsTarvexObjectCreated), 1);
     EXPECT_EQ(TarvexSDK_CreateTarvexObject(), TarvexSdkResult_ObjectAlreadyCreated);
 
     std::uint16_t major = 0, minor = 0, patch = 0;
@@ -173,9 +169,7 @@ TEST_F(SdkFrame, TheEnvironmentNamesADevicePathOrAddsTheSimulatedLaserAfterTheAd
     test::SetEnvironment("TARVEX_SDK_DEVICE", "sim");
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_THAT(BaudsAndCloses(backend.State(silent)), ElementsAre("SetBaudRate 921600", "Close"));
-    std::uint8_t count = 0;
-    EXPECT_EQ(TarvexSDK_GetNumInstalledQcls(&count), TarvexSdkResult_Success);
-    EXPECT_EQ(count, 4);
+    EXPECT_EQ(test::Read<std::uint8_t>(TarvexSDK_GetNumInstalledQcls), 4);
 
     // The built-in laser keeps its state across connections, as a laser does.
     EXPECT_EQ(TarvexSDK_DeInitialize(), TarvexSdkResult_Success);

@@ -14,6 +14,7 @@ using testing::FloatNear;
 namespace {
 
 using SdkQuery = test::SdkTest;
+using test::Read;
 
 // The default laser, changed by `change`.
 template <typename Change> sim::LaserProfile Profile(Change change) {
@@ -35,14 +36,9 @@ TEST_F(SdkQuery, StatusBitsComeFromAFreshReadAndAFailedReadLeavesTheOutput) {
     Connect();
     laser.SetKeySwitch(false);
     laser.InjectError(0x2A);
-    std::uint8_t key = 9, error = 9;
-    std::uint16_t word = 0;
-    EXPECT_EQ(TarvexSDK_IsKeySwitchStatusSet(&key), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_IsSystemError(&error), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetSystemErrorWord(&word), TarvexSdkResult_Success);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(error, 1);
-    EXPECT_EQ(word, 0x2A);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsKeySwitchStatusSet), 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsSystemError), 1);
+    EXPECT_EQ(Read<std::uint16_t>(TarvexSDK_GetSystemErrorWord), 0x2A);
 
     SilenceLink(1);
     std::uint8_t armed = 7;
@@ -77,9 +73,7 @@ TEST_F(SdkLongSerial, TextFillsTheBufferOrLeavesItUntouched) {
 TEST_F(SdkQuery, FavoritesAreCountedAndIndexedOverTheSlotsInUse) {
     Connect();
     StoreFavorites({{0, "Default"}, {2, "TenLetters"}, {5, "Last"}});
-    std::uint8_t n = 0;
-    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_Success);
-    EXPECT_EQ(n, 3);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumFavorites), 3);
 
     Buffer name = Filled();
     EXPECT_EQ(TarvexSDK_GetFavoriteName(1, name.data(), 10), TarvexSdkResult_BufferTooSmall);
@@ -92,10 +86,10 @@ TEST_F(SdkQuery, FavoritesAreCountedAndIndexedOverTheSlotsInUse) {
 
     // None stored is a good answer.
     StoreFavorites({});
-    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_Success);
-    EXPECT_EQ(n, 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumFavorites), 0);
     EXPECT_EQ(TarvexSDK_GetFavoriteName(0, name.data(), 16), TarvexSdkResult_IndexOutOfRange);
     SilenceLink(1);
+    std::uint8_t n = 0;
     EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_CommError);
 }
 
@@ -112,25 +106,16 @@ TEST_F(SdkQuery, PulseRateAndWidthAreReadFreshInHzAndNs) {
         s.qcl[2].params.pulse_width = 0.002f;
         s.qcl[2].params.pulse_width_unit = units::kMs;
     });
-    float hz = 0, ns = 0;
-    EXPECT_EQ(TarvexSDK_GetQCLPulseRate(2, &hz), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseWidth(2, &ns), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(hz, 5000);
-    EXPECT_FLOAT_EQ(ns, 500);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseRate(3, &hz), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseWidth(3, &ns), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(hz, 1500000);
-    EXPECT_FLOAT_EQ(ns, 2000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseRate, 2), 5000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseWidth, 2), 500);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseRate, 3), 1500000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseWidth, 3), 2000);
 }
 
 TEST_F(SdkQuery, ConvertWWNeedsNoLaserAndTuningRangeCombinesModulesOfEitherUnit) {
-    float out = 0;
-    EXPECT_EQ(TarvexSDK_ConvertWW(10.0f, 1, 2, &out), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(out, 1000.0f);
-    EXPECT_EQ(TarvexSDK_ConvertWW(0.0f, 2, 1, &out), TarvexSdkResult_Success);
-    EXPECT_EQ(out, 0.0f);
-    EXPECT_EQ(TarvexSDK_ConvertWW(6.5f, 2, 2, &out), TarvexSdkResult_Success);
-    EXPECT_EQ(out, 6.5f);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_ConvertWW, 10.0f, 1, 2), 1000.0f);
+    EXPECT_EQ(Read<float>(TarvexSDK_ConvertWW, 0.0f, 2, 1), 0.0f);
+    EXPECT_EQ(Read<float>(TarvexSDK_ConvertWW, 6.5f, 2, 2), 6.5f);
 
     Connect();
     // Microns and wavenumber modules, 4.2 to 10.53 um: reported in the last module's cm-1.
@@ -160,13 +145,12 @@ protected:
 TEST_F(SdkTwoQcls, TuningRangeOfModulesInOneUnit) {
     Connect();
     float min = 0, max = 0;
-    std::uint8_t unit = 0, count = 0;
+    std::uint8_t unit = 0;
     EXPECT_EQ(TarvexSDK_GetTuningRange(&min, &max, &unit), TarvexSdkResult_Success);
     EXPECT_EQ(min, 5.5f);
     EXPECT_EQ(max, 9.5f);
     EXPECT_EQ(unit, units::kMicrons);
-    EXPECT_EQ(TarvexSDK_GetNumInstalledQcls(&count), TarvexSdkResult_Success);
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumInstalledQcls), 2);
     std::uint16_t mA = 9;
     EXPECT_EQ(TarvexSDK_GetQCLMaxPulsedCurrent(3, &mA), TarvexSdkResult_InvalidQclNumber);
     EXPECT_EQ(mA, 0);
@@ -260,13 +244,9 @@ TEST_F(SdkQuery, TriggerSettingsAreHandedOutEvenWhenTheReadFails) {
 
 TEST_F(SdkQuery, IsTunedDecidesFromTheCacheWhenTheLinkFails) {
     Connect();
-    std::uint8_t tuned = 9;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1); // at rest in single-tune mode
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1); // at rest in single-tune mode
     SilenceLink();
-    tuned = 9;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1);
 
     std::uint8_t byte = 9;
     std::uint16_t word = 9;

@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace tarvex::test {
 
@@ -74,5 +76,19 @@ protected:
 private:
     FtdiApi* previous_ = nullptr;
 };
+
+// What a query of one output hands out, the query expected to succeed: Read<std::uint8_t>(
+// TarvexSDK_IsTuned), Read<float>(TarvexSDK_GetQCLPulseRate, 2).
+template <typename T, typename... Params, typename... In>
+T Read(std::uint32_t (*query)(Params...), In... in) {
+    using Inputs = std::tuple<Params...>;
+    T out{};
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        EXPECT_EQ(query(static_cast<std::tuple_element_t<I, Inputs>>(in)..., &out),
+                  TarvexSdkResult_Success);
+    }
+    (std::index_sequence_for<In...>{});
+    return out;
+}
 
 } // namespace tarvex::test
