@@ -83,11 +83,12 @@ template <typename T, typename... Params, typename... In>
 T Read(std::uint32_t (*query)(Params...), In... in) {
     using Inputs = std::tuple<Params...>;
     T out{};
-    [&]<std::size_t... I>(std::index_sequence<I...>) {
-        EXPECT_EQ(query(static_cast<std::tuple_element_t<I, Inputs>>(in)..., &out),
-                  TarvexSdkResult_Success);
-    }
-    (std::index_sequence_for<In...>{});
+    // Each input as the query declares it: a QCL number written 2 is an int, the query takes a
+    // byte.
+    const auto call = [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return query(static_cast<std::tuple_element_t<I, Inputs>>(in)..., &out);
+    };
+    EXPECT_EQ(call(std::index_sequence_for<In...>{}), TarvexSdkResult_Success);
     return out;
 }
 
