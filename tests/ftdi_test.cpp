@@ -76,11 +76,12 @@ TEST_F(UsbFtdi, OnlyTheLaserAdapterOpensAndARequiredDescriptionMustMatchExactly)
 }
 
 TEST_F(UsbFtdi, DeviceThatFailsToOpenLeavesTheTransportClosed) {
-    auto device = Device();
-    device.failOpen = true;
-    backend.AddDevice(device);
+    auto failing = Device(kLaserAdapter, "Other");
+    failing.failOpen = true;
+    backend.AddDevice(failing);
+    backend.AddDevice(Device(kLaserAdapter, "Other"));
     KWinUsbFtdi ftdi;
-    EXPECT_FALSE(ftdi.Open(921600, 0, true));
+    EXPECT_FALSE(ftdi.Open(921600, 0, false));
     EXPECT_FALSE(ftdi.IsOpen());
     EXPECT_THAT(Calls(0), ElementsAre("Open"));
 
@@ -91,23 +92,15 @@ TEST_F(UsbFtdi, DeviceThatFailsToOpenLeavesTheTransportClosed) {
     EXPECT_EQ(ftdi.BytesAvailable(), 0u);
     EXPECT_EQ(ftdi.Purge(), 0);
     EXPECT_EQ(clock.NowMs(), 0u);
+
+    // The SDK's transport drops what does not open, and requires no description of its candidates.
+    EXPECT_EQ(MakeTransport(921600, 0, true), nullptr);
+    EXPECT_EQ(MakeTransport(921600, 2, true), nullptr);
+    EXPECT_NE(MakeTransport(921600, 1, true), nullptr);
+    EXPECT_FALSE(backend.State(1).open); // the transport closed it when destroyed
 }
 
-TEST_F(UsbFtdi, FailedListingLeavesNoDevices) {
-    backend.AddDevice(Device());
-    backend.SetListStatus(kFtIoError);
-    KWinUsbFtdi ftdi;
-    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtIoError);
-    EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 0);
-    EXPECT_FALSE(ftdi.Open(921600, 0, false));
-
-    backend.SetListStatus(kFtOk);
-    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtOk);
-    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
-    EXPECT_TRUE(ftdi.Open(921600, 0, false));
-}
-
-TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
+TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideListAndAFailedListingEmptiesIt) {
     backend.AddDevice(Device());
     KWinUsbFtdi first;
     EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 1);
@@ -123,11 +116,20 @@ TEST_F(UsbFtdi, EveryConstructionRebuildsTheProcessWideList) {
     EXPECT_STREQ(nodes[1].description, "Tarvex");
     // The list serves every transport of the process: the first one opens the new device too.
     EXPECT_TRUE(first.Open(921600, 1, true));
+
+    backend.SetListStatus(kFtIoError);
+    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtIoError);
+    EXPECT_EQ(KWinUsbFtdi::GetDeviceCount(), 0);
+    EXPECT_FALSE(another.Open(921600, 0, false));
+    backend.SetListStatus(kFtOk);
+    EXPECT_EQ(KWinUsbFtdi::RefreshDeviceList(), kFtOk);
+    ASSERT_EQ(KWinUsbFtdi::GetDeviceCount(), 2);
+    EXPECT_TRUE(another.Open(921600, 0, false));
 }
 
 // --- Set-up --------------------------------------------------------------------------------
 
-TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrderAndAReopenClosesItFirst) {
+TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrderAReopenClosesItFirstAndTimeoutsWaitForTheOpen) {
     backend.AddDevice(Device());
     KWinUsbFtdi ftdi;
     EXPECT_EQ(ftdi.ReadTimeoutMs(), 1000u);
@@ -148,13 +150,10 @@ TEST_F(UsbFtdi, OpenSetsUpTheAdapterInOrderAndAReopenClosesItFirst) {
     ftdi.Close(); // closing twice asks the backend once
     EXPECT_EQ(Calls(0).back(), "Close");
     EXPECT_EQ(Calls(0).size(), calls.size() + 1);
-}
 
-TEST_F(UsbFtdi, TimeoutsApplyNowWhenOpenAndAtTheNextOpenOtherwise) {
-    backend.AddDevice(Device());
-    KWinUsbFtdi ftdi;
+    // Time-outs apply now when open, and at the next open otherwise.
     ftdi.SetTimeouts(300, 400);
-    EXPECT_TRUE(Calls(0).empty());
+    EXPECT_EQ(Calls(0).back(), "Close");
     ASSERT_TRUE(ftdi.Open(115200, 0, false));
     EXPECT_EQ(Calls(0).back(), "SetTimeouts 300 400");
     ftdi.SetTimeouts(2000, 50);
@@ -273,18 +272,6 @@ TEST_F(UsbFtdiExchange, SilentDeviceFailsTheAckOnItsSemantics) {
     const auto read = std::find(calls.begin(), calls.end(), "Read 12");
     ASSERT_NE(read, calls.end());
     EXPECT_EQ(*(read + 1), "GetStatus");
-}
-
-TEST_F(UsbFtdiExchange, MakeTransportDropsADeviceThatDoesNotOpen) {
-    auto device = Device(kLaserAdapter, "Other");
-    device.failOpen = true;
-    backend.AddDevice(device);
-    backend.AddDevice(Device(kLaserAdapter, "Other"));
-    EXPECT_EQ(MakeTransport(921600, 0, true), nullptr);
-    EXPECT_EQ(MakeTransport(921600, 2, true), nullptr);
-    // No description is required of the SDK's candidates.
-    EXPECT_NE(MakeTransport(921600, 1, true), nullptr);
-    EXPECT_FALSE(backend.State(1).open); // the transport closed it when destroyed
 }
 
 TEST_F(UsbFtdiExchange, TheAdapterSearchTriesBothRatesAndCanBeHeldToOneAdapter) {

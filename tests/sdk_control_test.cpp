@@ -10,6 +10,7 @@
 #include <functional>
 
 using namespace tarvex;
+using test::Read;
 using testing::Contains;
 using testing::ElementsAre;
 using testing::Not;
@@ -21,7 +22,7 @@ constexpr std::uint32_t kReady =
 
 class SdkControl : public test::SdkTest {
 public:
-    void ConnectOnly() { Connect(); }
+    using SdkTest::Connect;
     // Connected and armed, the arming's delay passed.
     void ConnectArmed() {
         Connect();
@@ -36,6 +37,16 @@ public:
         clock.Advance(5000);
         ASSERT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_Success);
         laser.ClearHistory();
+    }
+    void ConnectSweeping() {
+        ConnectArmed();
+        ASSERT_EQ(TarvexSDK_StartSweepScan(6, 7, 0.1f, units::kMicrons, 2, 1, 0),
+                  TarvexSdkResult_Success);
+    }
+    void ConnectWithList() {
+        ConnectArmed();
+        TarvexSDK_SetNumMultiSpectralElements(1);
+        TarvexSDK_AddMultiSpectralElement(7, units::kMicrons, 10, 10);
     }
 
 protected:
@@ -70,9 +81,7 @@ TEST_F(SdkControl, ArmingTwiceOrDisarmingTwiceSendsNothing) {
 
     // The toggle disarms, and the disarm waits until the laser reports it.
     EXPECT_EQ(TarvexSDK_ArmDisarmLaser(), TarvexSdkResult_Success);
-    std::uint8_t armed = 1;
-    EXPECT_EQ(TarvexSDK_IsLaserArmed(&armed), TarvexSdkResult_Success);
-    EXPECT_EQ(armed, 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsLaserArmed), 0);
 
     SilenceLink(1);
     EXPECT_EQ(TarvexSDK_ArmLaser(), TarvexSdkResult_CommError);
@@ -137,9 +146,7 @@ TEST_F(SdkControl, EmissionNeedsATunedLaserAndIsNotSwitchedTwice) {
     EXPECT_FALSE(Sent(LaserOnOff::kCmd));
 
     clock.Advance(5000);
-    std::uint8_t tuned = 0;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1);
     EXPECT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_Success);
     EXPECT_TRUE(Emitting());
     EXPECT_EQ(TarvexSDK_TurnEmissionOn(), TarvexSdkResult_EmissionAlreadyOn);
@@ -192,7 +199,7 @@ TEST_F(SdkControl, RunControlNeedsAScanInProgress) {
                             std::vector<std::uint8_t>{4}, std::vector<std::uint8_t>{2}));
 }
 
-TEST_F(SdkControl, QclParametersAreCheckedAgainstTheModesLimits) {
+TEST_F(SdkControl, QclParametersAreCheckedAgainstTheModesLimitsAndKeepTheOtherQcls) {
     Connect();
     // Module 3: 100 Hz to 3 MHz, 40 to 500 ns, up to 1100 mA pulsed; no CW.
     EXPECT_EQ(TarvexSDK_SetQCLParams(3, 3000000, 40, 1100), TarvexSdkResult_Success);
@@ -208,18 +215,11 @@ TEST_F(SdkControl, QclParametersAreCheckedAgainstTheModesLimits) {
     EXPECT_EQ(params.pulse_rate_unit, units::kHz);
     EXPECT_EQ(params.current, 1100.0f);
 
-    EXPECT_EQ(TarvexSDK_SetAllQclParams(3, 1000, 100, 100, 21, 1), TarvexSdkResult_Success);
-    float degC = 0;
-    EXPECT_EQ(TarvexSDK_GetQclSetTemperature(3, &degC), TarvexSdkResult_Success);
-    EXPECT_EQ(degC, 21.0f);
-}
-
-// The write carries every QCL's parameters: those of the others go back as the laser has them
-// now (after a recall, say), not as they were last read.
-TEST_F(SdkControl, SettingOneQclKeepsTheOthersAsTheLaserHasThem) {
-    Connect();
+    // The write carries every QCL's parameters: those of the others go back as the laser has them
+    // now (after a recall, say), not as they were last read.
     laser.Modify([](sim::SimState& s) { s.qcl[1].params.current = 123; });
-    EXPECT_EQ(TarvexSDK_SetAllQclParams(1, 1000, 100, 100, 20, 1), TarvexSdkResult_Success);
+    EXPECT_EQ(TarvexSDK_SetAllQclParams(3, 1000, 100, 100, 21, 1), TarvexSdkResult_Success);
+    EXPECT_EQ(Read<float>(TarvexSDK_GetQclSetTemperature, 3), 21.0f);
     EXPECT_EQ(laser.Inspect([](const sim::SimState& s) { return s.qcl[1].params.current; }),
               123.0f);
 }
@@ -240,13 +240,7 @@ TEST_F(SdkControl, GalvoDisplacementIsHeldTo11Bits) {
 
 TEST_F(SdkControl, FavoritesAreRecalledByExactName) {
     Connect();
-    laser.Modify([](sim::SimState& s) {
-        for (auto& slot : s.saved.slots)
-            slot = {};
-        s.saved.slots[1] = {.inUse = true, .name = "Gas line", .state = {}};
-        s.saved.slots[4] = {.inUse = true, .name = "Other", .state = {}};
-        s.saved.slots[6] = {.inUse = true, .name = "Gas line", .state = {}};
-    });
+    StoreFavorites({{1, "Gas line"}, {4, "Other"}, {6, "Gas line"}});
     EXPECT_EQ(TarvexSDK_RecallFavorite("gas line"), TarvexSdkResult_FavoriteNotFound);
     EXPECT_EQ(TarvexSDK_RecallFavorite("Gas"), TarvexSdkResult_FavoriteNotFound);
     EXPECT_EQ(TarvexSDK_RecallFavorite(nullptr), TarvexSdkResult_NullPointer);
@@ -259,13 +253,10 @@ TEST_F(SdkControl, FavoritesAreRecalledByExactName) {
 TEST_F(SdkControl, ClearingAFaultTellsWhetherItWent) {
     Connect();
     laser.InjectError(0x2A);
-    std::uint8_t cleared = 0;
-    EXPECT_EQ(TarvexSDK_ClearSystemError(&cleared), TarvexSdkResult_Success);
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_ClearSystemError), 1);
     laser.InjectError(0x2A);
     laser.Modify([](sim::SimState& s) { s.faultCausePresent = true; });
-    EXPECT_EQ(TarvexSDK_ClearSystemError(&cleared), TarvexSdkResult_Success);
-    EXPECT_EQ(cleared, 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_ClearSystemError), 0);
 }
 
 TEST_F(SdkControl, AdvancedSweepIsStagedThenWrittenThenStarted) {
@@ -291,9 +282,7 @@ TEST_F(SdkControl, RefusedSettingsLeaveTheCache) {
               TarvexSdkResult_CommError);
     EXPECT_NE(library->Controller().Snapshot().laserParams.units, 3);
     EXPECT_EQ(TarvexSDK_SetWlTrigPulseWidth(250), TarvexSdkResult_Success);
-    std::uint16_t width = 0;
-    EXPECT_EQ(TarvexSDK_GetWlTrigPulseWidth(&width), TarvexSdkResult_Success);
-    EXPECT_EQ(width, 250);
+    EXPECT_EQ(Read<std::uint16_t>(TarvexSDK_GetWlTrigPulseWidth), 250);
     // 3 MHz at 500 ns is within each limit, but past the 30 % duty cycle: the laser refuses.
     EXPECT_EQ(TarvexSDK_SetQCLParams(1, 3000000, 500, 100), TarvexSdkResult_QclParamsWriteFailed);
     EXPECT_NE(library->Controller().Snapshot().qclParams[0].pulse_width, 500.0f);
@@ -302,7 +291,7 @@ TEST_F(SdkControl, RefusedSettingsLeaveTheCache) {
 // A command the laser does not carry out gives the export's own failure code.
 struct FailedCommand {
     const char* name;
-    std::function<void(SdkControl&)> setUp;
+    void (SdkControl::*setUp)();
     std::uint16_t spoiled;
     std::function<std::uint32_t()> call;
     std::uint32_t expected;
@@ -311,84 +300,60 @@ struct FailedCommand {
 class SdkFailedCommand : public SdkControl, public testing::WithParamInterface<FailedCommand> {};
 
 TEST_P(SdkFailedCommand, GivesItsOwnCode) {
-    GetParam().setUp(*this);
+    (this->*GetParam().setUp)();
     InjectFor(GetParam().spoiled, sim::Fault::Nak, -1);
     EXPECT_EQ(GetParam().call(), GetParam().expected);
 }
 
 namespace {
 
-void Connected(SdkControl& rig) {
-    rig.ConnectOnly();
-}
-void Armed(SdkControl& rig) {
-    rig.ConnectArmed();
-}
-void Emitting(SdkControl& rig) {
-    rig.ConnectEmitting();
-}
-void Sweeping(SdkControl& rig) {
-    rig.ConnectArmed();
-    ASSERT_EQ(TarvexSDK_StartSweepScan(6, 7, 0.1f, units::kMicrons, 2, 1, 0),
-              TarvexSdkResult_Success);
-}
-void WithList(SdkControl& rig) {
-    rig.ConnectArmed();
-    TarvexSDK_SetNumMultiSpectralElements(1);
-    TarvexSDK_AddMultiSpectralElement(7, units::kMicrons, 10, 10);
-}
+constexpr auto Connected = &SdkControl::Connect;
+constexpr auto Armed = &SdkControl::ConnectArmed;
+constexpr auto Emitting = &SdkControl::ConnectEmitting;
+constexpr auto Sweeping = &SdkControl::ConnectSweeping;
+constexpr auto WithList = &SdkControl::ConnectWithList;
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Exports, SdkFailedCommand,
-    testing::Values(
-        FailedCommand{"Arm", Connected, kArmDisarmCmd, [] { return TarvexSDK_ArmLaser(); },
-                      TarvexSdkResult_ArmCommandFailed},
-        FailedCommand{"Disarm", Armed, kArmDisarmCmd, [] { return TarvexSDK_DisarmLaser(); },
-                      TarvexSdkResult_ArmCommandFailed},
-        FailedCommand{"Tune", Armed, scan_mode::kCmd,
-                      [] { return TarvexSDK_TuneToWW(7, units::kMicrons, 0); },
-                      TarvexSdkResult_TuneCommandFailed},
-        FailedCommand{"Sweep", Armed, SweepModeParams::kCmd,
-                      [] { return TarvexSDK_StartSweepScan(6, 7, 1, units::kMicrons, 1, 0, 0); },
-                      TarvexSdkResult_SweepScanStartFailed},
-        FailedCommand{"StepMeasure", Armed, scan_operation::kCmd,
-                      [] { return TarvexSDK_StartStepMeasureModeScan(6, 7, 0.1f, 1, 1); },
-                      TarvexSdkResult_StepMeasureScanStartFailed},
-        FailedCommand{"MultiSpectral", WithList, MultiSpectralParams::kCmd,
-                      [] { return TarvexSDK_StartMultiSpectralModeScan(1); },
-                      TarvexSdkResult_MultiSpectralScanStartFailed},
-        FailedCommand{"Advanced", Armed, scan_mode::kCmd,
-                      [] { return TarvexSDK_StartSweepAdvancedScan(); },
-                      TarvexSdkResult_AdvancedSweepFailed},
-        FailedCommand{"EmissionOn", Armed, LaserOnOff::kCmd,
-                      [] { return TarvexSDK_TurnEmissionOn(); }, TarvexSdkResult_EmissionOnFailed},
-        FailedCommand{"EmissionOff", Emitting, LaserOnOff::kCmd,
-                      [] { return TarvexSDK_TurnEmissionOff(); },
-                      TarvexSdkResult_EmissionOffFailed},
-        FailedCommand{"Stop", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_StopScanInProgress(); },
-                      TarvexSdkResult_StopScanFailed},
-        FailedCommand{"Pause", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_PauseScanInProgress(); },
-                      TarvexSdkResult_PauseScanFailed},
-        FailedCommand{"Resume", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_ResumeScanInProgress(); },
-                      TarvexSdkResult_ResumeScanFailed},
-        FailedCommand{"ManualStep", Sweeping, scan_operation::kCmd,
-                      [] { return TarvexSDK_ManualStepScanInProgress(); },
-                      TarvexSdkResult_ManualStepFailed},
-        FailedCommand{"ProcessTrigger", Armed, scan_operation::kCmd,
-                      [] { return TarvexSDK_InjectProcessTrigger(); },
-                      TarvexSdkResult_ProcessTriggerFailed},
-        FailedCommand{"AdvancedWrite", Connected, SweepAdvancedParams::kCmd,
-                      [] { return TarvexSDK_ReadWriteAdvancedSweepParams(1); },
-                      TarvexSdkResult_AdvancedSweepFailed},
-        FailedCommand{"Recall", Connected, kRestoreStateCmd,
-                      [] { return TarvexSDK_RecallFavorite("Default"); },
-                      TarvexSdkResult_FavoriteRecallFailed},
-        FailedCommand{"MotionCal", Connected, MotionTestParams::kCmd,
-                      [] { return TarvexSDK_SetMotionCalParameters(2, 1, 1, 1); },
-                      TarvexSdkResult_CommError}),
+    testing::ValuesIn(std::vector<FailedCommand>{
+        {"Arm", Connected, kArmDisarmCmd, [] { return TarvexSDK_ArmLaser(); },
+         TarvexSdkResult_ArmCommandFailed},
+        {"Disarm", Armed, kArmDisarmCmd, [] { return TarvexSDK_DisarmLaser(); },
+         TarvexSdkResult_ArmCommandFailed},
+        {"Tune", Armed, scan_mode::kCmd, [] { return TarvexSDK_TuneToWW(7, units::kMicrons, 0); },
+         TarvexSdkResult_TuneCommandFailed},
+        {"Sweep", Armed, SweepModeParams::kCmd,
+         [] { return TarvexSDK_StartSweepScan(6, 7, 1, units::kMicrons, 1, 0, 0); },
+         TarvexSdkResult_SweepScanStartFailed},
+        {"StepMeasure", Armed, scan_operation::kCmd,
+         [] { return TarvexSDK_StartStepMeasureModeScan(6, 7, 0.1f, 1, 1); },
+         TarvexSdkResult_StepMeasureScanStartFailed},
+        {"MultiSpectral", WithList, MultiSpectralParams::kCmd,
+         [] { return TarvexSDK_StartMultiSpectralModeScan(1); },
+         TarvexSdkResult_MultiSpectralScanStartFailed},
+        {"Advanced", Armed, scan_mode::kCmd, [] { return TarvexSDK_StartSweepAdvancedScan(); },
+         TarvexSdkResult_AdvancedSweepFailed},
+        {"EmissionOn", Armed, LaserOnOff::kCmd, [] { return TarvexSDK_TurnEmissionOn(); },
+         TarvexSdkResult_EmissionOnFailed},
+        {"EmissionOff", Emitting, LaserOnOff::kCmd, [] { return TarvexSDK_TurnEmissionOff(); },
+         TarvexSdkResult_EmissionOffFailed},
+        {"Stop", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_StopScanInProgress(); },
+         TarvexSdkResult_StopScanFailed},
+        {"Pause", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_PauseScanInProgress(); },
+         TarvexSdkResult_PauseScanFailed},
+        {"Resume", Sweeping, scan_operation::kCmd, [] { return TarvexSDK_ResumeScanInProgress(); },
+         TarvexSdkResult_ResumeScanFailed},
+        {"ManualStep", Sweeping, scan_operation::kCmd,
+         [] { return TarvexSDK_ManualStepScanInProgress(); }, TarvexSdkResult_ManualStepFailed},
+        {"ProcessTrigger", Armed, scan_operation::kCmd,
+         [] { return TarvexSDK_InjectProcessTrigger(); }, TarvexSdkResult_ProcessTriggerFailed},
+        {"AdvancedWrite", Connected, SweepAdvancedParams::kCmd,
+         [] { return TarvexSDK_ReadWriteAdvancedSweepParams(1); },
+         TarvexSdkResult_AdvancedSweepFailed},
+        {"Recall", Connected, kRestoreStateCmd, [] { return TarvexSDK_RecallFavorite("Default"); },
+         TarvexSdkResult_FavoriteRecallFailed},
+        {"MotionCal", Connected, MotionTestParams::kCmd,
+         [] { return TarvexSDK_SetMotionCalParameters(2, 1, 1, 1); }, TarvexSdkResult_CommError}}),
     [](const testing::TestParamInfo<FailedCommand>& param) { return param.param.name; });

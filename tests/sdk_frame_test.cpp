@@ -24,17 +24,13 @@ std::vector<std::string> BaudsAndCloses(const sim::SimFtdiBackend::DeviceState& 
 }
 
 bool Connected() {
-    std::uint8_t connected = 2;
-    EXPECT_EQ(TarvexSDK_IsConnectedToLaser(&connected), TarvexSdkResult_Success);
-    return connected == 1;
+    return test::Read<std::uint8_t>(TarvexSDK_IsConnectedToLaser) == 1;
 }
 
 } // namespace
 
-TEST_F(SdkFrame, ObjectExistsFromTheStartAndTheVersionNeedsNoLaser) {
-    std::uint8_t created = 0;
-    EXPECT_EQ(TarvexSDK_IsTarvexObjectCreated(&created), TarvexSdkResult_Success);
-    EXPECT_EQ(created, 1);
+TEST_F(SdkFrame, ObjectVersionAndLinkSettingsNeedNoLaser) {
+    EXPECT_EQ(test::Read<std::uint8_t>(TarvexSDK_IsTarvexObjectCreated), 1);
     EXPECT_EQ(TarvexSDK_CreateTarvexObject(), TarvexSdkResult_ObjectAlreadyCreated);
 
     std::uint16_t major = 0, minor = 0, patch = 0;
@@ -42,6 +38,20 @@ TEST_F(SdkFrame, ObjectExistsFromTheStartAndTheVersionNeedsNoLaser) {
     EXPECT_EQ(major * 10000 + minor * 100 + patch, 10501);
     EXPECT_EQ(TarvexSDK_GetAPIVersion(&major, nullptr, &patch), TarvexSdkResult_NullPointer);
     EXPECT_FALSE(Connected());
+
+    // Of the link settings, only the USB comm type is accepted.
+    for (int type : {0, 2, 255})
+        EXPECT_EQ(TarvexSDK_SetCommType(static_cast<std::uint8_t>(type)),
+                  TarvexSdkResult_CommTypeUnsupported)
+            << type;
+    EXPECT_EQ(library->Controller().GetTransportType(), kTransportSerial);
+    EXPECT_EQ(TarvexSDK_SetCommType(1), TarvexSdkResult_Success);
+
+    EXPECT_EQ(TarvexSDK_SetSerialParams(3, 0), TarvexSdkResult_Success);
+    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 115200), TarvexSdkResult_Success);
+    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 0), TarvexSdkResult_Success);
+    EXPECT_EQ(library->serialPort, 3);
+    EXPECT_EQ(library->serialBaud, 115200u);
 }
 
 class SdkWithoutObject : public test::SdkTest {
@@ -66,21 +76,6 @@ TEST_F(SdkWithoutObject, InitializeCreatesTheObject) {
     AddLaserAdapter();
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_TRUE(library->ObjectCreated());
-}
-
-TEST_F(SdkFrame, OnlyTheUsbCommTypeIsAccepted) {
-    for (int type : {0, 2, 255})
-        EXPECT_EQ(TarvexSDK_SetCommType(static_cast<std::uint8_t>(type)),
-                  TarvexSdkResult_CommTypeUnsupported)
-            << type;
-    EXPECT_EQ(library->Controller().GetTransportType(), kTransportSerial);
-    EXPECT_EQ(TarvexSDK_SetCommType(1), TarvexSdkResult_Success);
-
-    EXPECT_EQ(TarvexSDK_SetSerialParams(3, 0), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 115200), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_SetSerialParams(0, 0), TarvexSdkResult_Success);
-    EXPECT_EQ(library->serialPort, 3);
-    EXPECT_EQ(library->serialBaud, 115200u);
 }
 
 TEST_F(SdkFrame, InitializeWhileConnectedSendsNothingButResetsTheGalvoDisplacement) {
@@ -166,27 +161,20 @@ TEST_F(SdkFrame, PowerOffSendsTheShutdownValues) {
     EXPECT_EQ(TarvexSDK_PowerOffSystem(), TarvexSdkResult_PowerOffFailed);
 }
 
-TEST_F(SdkFrame, TheEnvironmentAddsTheSimulatedLaserAfterTheAdapters) {
+TEST_F(SdkFrame, TheEnvironmentNamesADevicePathOrAddsTheSimulatedLaserAfterTheAdapters) {
+    test::SetEnvironment("TARVEX_SDK_DEVICE", "/nonexistent/tty");
+    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_ConnectFailed);
+
     const auto silent = AddLaserAdapter(false);
     test::SetEnvironment("TARVEX_SDK_DEVICE", "sim");
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_THAT(BaudsAndCloses(backend.State(silent)), ElementsAre("SetBaudRate 921600", "Close"));
-    std::uint8_t count = 0;
-    EXPECT_EQ(TarvexSDK_GetNumInstalledQcls(&count), TarvexSdkResult_Success);
-    EXPECT_EQ(count, 4);
+    EXPECT_EQ(test::Read<std::uint8_t>(TarvexSDK_GetNumInstalledQcls), 4);
 
     // The built-in laser keeps its state across connections, as a laser does.
     EXPECT_EQ(TarvexSDK_DeInitialize(), TarvexSdkResult_Success);
     EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
     EXPECT_TRUE(Connected());
-}
-
-TEST_F(SdkFrame, TheEnvironmentNamesADevicePath) {
-    test::SetEnvironment("TARVEX_SDK_DEVICE", "/nonexistent/tty");
-    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_ConnectFailed);
-    test::UnsetEnvironment("TARVEX_SDK_DEVICE");
-    AddLaserAdapter();
-    EXPECT_EQ(TarvexSDK_Initialize(), TarvexSdkResult_Success);
 }
 
 TEST_F(SdkFrame, TracedExportsWriteTheirNamesFirst) {

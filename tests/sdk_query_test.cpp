@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstring>
-#include <map>
 
 using namespace tarvex;
 using testing::ElementsAre;
@@ -15,26 +14,13 @@ using testing::FloatNear;
 namespace {
 
 using SdkQuery = test::SdkTest;
+using test::Read;
 
-sim::LaserProfile WithSerial(std::string serial) {
+// The default laser, changed by `change`.
+template <typename Change> sim::LaserProfile Profile(Change change) {
     auto profile = sim::LaserProfile::Default();
-    profile.serialNumber = std::move(serial);
+    change(profile);
     return profile;
-}
-
-sim::LaserProfile WithFirmware(FirmwareVersion firmware) {
-    auto profile = sim::LaserProfile::Default();
-    profile.controllerFirmware = firmware;
-    return profile;
-}
-
-void StoreFavorites(sim::SimLaser& laser, std::map<std::size_t, std::string> names) {
-    laser.Modify([&](sim::SimState& s) {
-        for (std::size_t slot = 0; slot < s.saved.slots.size(); ++slot) {
-            s.saved.slots[slot].inUse = names.contains(slot);
-            s.saved.slots[slot].name = names.contains(slot) ? names[slot] : "";
-        }
-    });
 }
 
 using Buffer = std::array<std::uint8_t, 32>;
@@ -50,14 +36,9 @@ TEST_F(SdkQuery, StatusBitsComeFromAFreshReadAndAFailedReadLeavesTheOutput) {
     Connect();
     laser.SetKeySwitch(false);
     laser.InjectError(0x2A);
-    std::uint8_t key = 9, error = 9;
-    std::uint16_t word = 0;
-    EXPECT_EQ(TarvexSDK_IsKeySwitchStatusSet(&key), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_IsSystemError(&error), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetSystemErrorWord(&word), TarvexSdkResult_Success);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(error, 1);
-    EXPECT_EQ(word, 0x2A);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsKeySwitchStatusSet), 0);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsSystemError), 1);
+    EXPECT_EQ(Read<std::uint16_t>(TarvexSDK_GetSystemErrorWord), 0x2A);
 
     SilenceLink(1);
     std::uint8_t armed = 7;
@@ -67,7 +48,8 @@ TEST_F(SdkQuery, StatusBitsComeFromAFreshReadAndAFailedReadLeavesTheOutput) {
 
 class SdkLongSerial : public test::SdkTest {
 protected:
-    SdkLongSerial() : SdkTest(WithSerial("ABCDEFGHIJKLMNOPQRSTUVWX")) {}
+    SdkLongSerial()
+        : SdkTest(Profile([](auto& p) { p.serialNumber = "ABCDEFGHIJKLMNOPQRSTUVWX"; })) {}
 };
 
 TEST_F(SdkLongSerial, TextFillsTheBufferOrLeavesItUntouched) {
@@ -88,25 +70,10 @@ TEST_F(SdkLongSerial, TextFillsTheBufferOrLeavesItUntouched) {
     EXPECT_EQ(roomy[12], 0xEE);
 }
 
-TEST_F(SdkQuery, FavoritesWithNoneStoredAreAGoodAnswer) {
+TEST_F(SdkQuery, FavoritesAreCountedAndIndexedOverTheSlotsInUse) {
     Connect();
-    StoreFavorites(laser, {});
-    std::uint8_t n = 9;
-    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_Success);
-    EXPECT_EQ(n, 0);
-    Buffer name = Filled();
-    EXPECT_EQ(TarvexSDK_GetFavoriteName(0, name.data(), 16), TarvexSdkResult_IndexOutOfRange);
-
-    SilenceLink(1);
-    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_CommError);
-}
-
-TEST_F(SdkQuery, FavoriteNamesAreCountedAndIndexedOverTheSlotsInUse) {
-    Connect();
-    StoreFavorites(laser, {{0, "Default"}, {2, "TenLetters"}, {5, "Last"}});
-    std::uint8_t n = 0;
-    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_Success);
-    EXPECT_EQ(n, 3);
+    StoreFavorites({{0, "Default"}, {2, "TenLetters"}, {5, "Last"}});
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumFavorites), 3);
 
     Buffer name = Filled();
     EXPECT_EQ(TarvexSDK_GetFavoriteName(1, name.data(), 10), TarvexSdkResult_BufferTooSmall);
@@ -116,6 +83,14 @@ TEST_F(SdkQuery, FavoriteNamesAreCountedAndIndexedOverTheSlotsInUse) {
     EXPECT_EQ(TarvexSDK_GetFavoriteName(2, name.data(), 11), TarvexSdkResult_Success);
     EXPECT_STREQ(reinterpret_cast<const char*>(name.data()), "Last");
     EXPECT_EQ(TarvexSDK_GetFavoriteName(3, name.data(), 11), TarvexSdkResult_IndexOutOfRange);
+
+    // None stored is a good answer.
+    StoreFavorites({});
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumFavorites), 0);
+    EXPECT_EQ(TarvexSDK_GetFavoriteName(0, name.data(), 16), TarvexSdkResult_IndexOutOfRange);
+    SilenceLink(1);
+    std::uint8_t n = 0;
+    EXPECT_EQ(TarvexSDK_GetNumFavorites(&n), TarvexSdkResult_CommError);
 }
 
 TEST_F(SdkQuery, PulseRateAndWidthAreReadFreshInHzAndNs) {
@@ -131,18 +106,17 @@ TEST_F(SdkQuery, PulseRateAndWidthAreReadFreshInHzAndNs) {
         s.qcl[2].params.pulse_width = 0.002f;
         s.qcl[2].params.pulse_width_unit = units::kMs;
     });
-    float hz = 0, ns = 0;
-    EXPECT_EQ(TarvexSDK_GetQCLPulseRate(2, &hz), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseWidth(2, &ns), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(hz, 5000);
-    EXPECT_FLOAT_EQ(ns, 500);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseRate(3, &hz), TarvexSdkResult_Success);
-    EXPECT_EQ(TarvexSDK_GetQCLPulseWidth(3, &ns), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(hz, 1500000);
-    EXPECT_FLOAT_EQ(ns, 2000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseRate, 2), 5000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseWidth, 2), 500);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseRate, 3), 1500000);
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_GetQCLPulseWidth, 3), 2000);
 }
 
-TEST_F(SdkQuery, TuningRangeCombinesModulesOfEitherUnit) {
+TEST_F(SdkQuery, ConvertWWNeedsNoLaserAndTuningRangeCombinesModulesOfEitherUnit) {
+    EXPECT_FLOAT_EQ(Read<float>(TarvexSDK_ConvertWW, 10.0f, 1, 2), 1000.0f);
+    EXPECT_EQ(Read<float>(TarvexSDK_ConvertWW, 0.0f, 2, 1), 0.0f);
+    EXPECT_EQ(Read<float>(TarvexSDK_ConvertWW, 6.5f, 2, 2), 6.5f);
+
     Connect();
     // Microns and wavenumber modules, 4.2 to 10.53 um: reported in the last module's cm-1.
     float min = 0, max = 0;
@@ -171,46 +145,30 @@ protected:
 TEST_F(SdkTwoQcls, TuningRangeOfModulesInOneUnit) {
     Connect();
     float min = 0, max = 0;
-    std::uint8_t unit = 0, count = 0;
+    std::uint8_t unit = 0;
     EXPECT_EQ(TarvexSDK_GetTuningRange(&min, &max, &unit), TarvexSdkResult_Success);
     EXPECT_EQ(min, 5.5f);
     EXPECT_EQ(max, 9.5f);
     EXPECT_EQ(unit, units::kMicrons);
-    EXPECT_EQ(TarvexSDK_GetNumInstalledQcls(&count), TarvexSdkResult_Success);
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_GetNumInstalledQcls), 2);
     std::uint16_t mA = 9;
     EXPECT_EQ(TarvexSDK_GetQCLMaxPulsedCurrent(3, &mA), TarvexSdkResult_InvalidQclNumber);
     EXPECT_EQ(mA, 0);
 }
 
-TEST_F(SdkQuery, QclNumberZeroIsRefusedBeforeAnythingIsSent) {
-    Connect();
-    const std::size_t written = Written();
-    std::uint32_t duration = 7, encoder = 7;
-    float voltage = 1, current = 1, resistance = 1;
-    EXPECT_EQ(TarvexSDK_GetMoveDuration(0, &duration), TarvexSdkResult_InvalidQclNumber);
-    EXPECT_EQ(TarvexSDK_GetEncoderCount(5, &encoder), TarvexSdkResult_InvalidQclNumber);
-    EXPECT_EQ(TarvexSDK_GetAllTecParams(0, &voltage, &current, &resistance),
-              TarvexSdkResult_InvalidQclNumber);
-    EXPECT_EQ(Written(), written);
-    EXPECT_EQ(duration, 7u);
-    EXPECT_EQ(voltage + current + resistance, 0.0f);
-
-    // The others read first, then refuse.
-    float setPoint = 3;
-    EXPECT_EQ(TarvexSDK_GetQCLTemperatureRange(0, &setPoint, &setPoint, &setPoint),
-              TarvexSdkResult_InvalidQclNumber);
-    EXPECT_EQ(setPoint, 3.0f);
-    EXPECT_GT(Written(), written);
-    EXPECT_EQ(TarvexSDK_GetMoveDuration(4, &duration), TarvexSdkResult_Success);
-}
-
-TEST_F(SdkQuery, ANullOutputIsRefusedWithoutSendingAnything) {
+TEST_F(SdkQuery, ABadQclOrANullOutputIsRefusedBeforeAnythingIsSent) {
     Connect();
     const std::size_t written = Written();
     std::uint8_t byte = 0;
     std::uint16_t word = 0;
-    float value = 0;
+    std::uint32_t duration = 7, encoder = 7;
+    float value = 0, voltage = 1, current = 1, resistance = 1;
+    EXPECT_EQ(TarvexSDK_GetMoveDuration(0, &duration), TarvexSdkResult_InvalidQclNumber);
+    EXPECT_EQ(TarvexSDK_GetEncoderCount(5, &encoder), TarvexSdkResult_InvalidQclNumber);
+    EXPECT_EQ(TarvexSDK_GetAllTecParams(0, &voltage, &current, &resistance),
+              TarvexSdkResult_InvalidQclNumber);
+    EXPECT_EQ(duration, 7u);
+    EXPECT_EQ(voltage + current + resistance, 0.0f);
     EXPECT_EQ(TarvexSDK_IsLaserArmed(nullptr), TarvexSdkResult_NullPointer);
     EXPECT_EQ(TarvexSDK_GetSerialNumber(nullptr, 8), TarvexSdkResult_NullPointer);
     EXPECT_EQ(TarvexSDK_GetFavoriteName(0, nullptr, 8), TarvexSdkResult_NullPointer);
@@ -222,16 +180,14 @@ TEST_F(SdkQuery, ANullOutputIsRefusedWithoutSendingAnything) {
     EXPECT_EQ(TarvexSDK_GetWlTrigChanParams(1, &byte, &value, &value, nullptr, &word),
               TarvexSdkResult_NullPointer);
     EXPECT_EQ(Written(), written);
-}
 
-TEST_F(SdkQuery, ConvertWWSwapsMicronsAndWavenumbers) {
-    float out = 0;
-    EXPECT_EQ(TarvexSDK_ConvertWW(10.0f, 1, 2, &out), TarvexSdkResult_Success);
-    EXPECT_FLOAT_EQ(out, 1000.0f);
-    EXPECT_EQ(TarvexSDK_ConvertWW(0.0f, 2, 1, &out), TarvexSdkResult_Success);
-    EXPECT_EQ(out, 0.0f);
-    EXPECT_EQ(TarvexSDK_ConvertWW(6.5f, 2, 2, &out), TarvexSdkResult_Success);
-    EXPECT_EQ(out, 6.5f);
+    // The QCL's temperature range reads first, then refuses.
+    float setPoint = 3;
+    EXPECT_EQ(TarvexSDK_GetQCLTemperatureRange(0, &setPoint, &setPoint, &setPoint),
+              TarvexSdkResult_InvalidQclNumber);
+    EXPECT_EQ(setPoint, 3.0f);
+    EXPECT_GT(Written(), written);
+    EXPECT_EQ(TarvexSDK_GetMoveDuration(4, &duration), TarvexSdkResult_Success);
 }
 
 TEST_F(SdkQuery, TriggerPointsCoverTheChannelsRange) {
@@ -288,13 +244,9 @@ TEST_F(SdkQuery, TriggerSettingsAreHandedOutEvenWhenTheReadFails) {
 
 TEST_F(SdkQuery, IsTunedDecidesFromTheCacheWhenTheLinkFails) {
     Connect();
-    std::uint8_t tuned = 9;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1); // at rest in single-tune mode
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1); // at rest in single-tune mode
     SilenceLink();
-    tuned = 9;
-    EXPECT_EQ(TarvexSDK_IsTuned(&tuned), TarvexSdkResult_Success);
-    EXPECT_EQ(tuned, 1);
+    EXPECT_EQ(Read<std::uint8_t>(TarvexSDK_IsTuned), 1);
 
     std::uint8_t byte = 9;
     std::uint16_t word = 9;
@@ -323,7 +275,7 @@ TEST_F(SdkQuery, AMultiSpectralElementBeyondTheListIsOutOfRange) {
 // motion firmware comes from the admin parameters (high and low byte) with patch 0.
 class SdkFirmware : public test::SdkTest, public testing::WithParamInterface<FirmwareVersion> {
 protected:
-    SdkFirmware() : SdkTest(WithFirmware(GetParam())) {}
+    SdkFirmware() : SdkTest(Profile([](auto& p) { p.controllerFirmware = GetParam(); })) {}
 };
 
 TEST_P(SdkFirmware, MotionBoardVersionDependsOnTheControllerFirmware) {

@@ -14,6 +14,22 @@ using SdkThreads = test::SdkTest;
 
 constexpr int kRounds = 400;
 
+// Calls `call(n, round)` for `rounds` rounds on each of four threads at once, n from 1 to 4;
+// returns how many of the calls went wrong.
+template <typename Call> int FailuresOnFourThreads(int rounds, Call call) {
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (std::uint8_t n = 1; n <= 4; ++n)
+        threads.emplace_back([&, n] {
+            for (int round = 0; round < rounds; ++round)
+                if (!call(n, round))
+                    ++failures;
+        });
+    for (auto& thread : threads)
+        thread.join();
+    return failures;
+}
+
 } // namespace
 
 // Asking for a trigger channel writes the channel into the controller's request before the
@@ -24,46 +40,28 @@ TEST_F(SdkThreads, EachCallSeesItsOwnExchanges) {
         for (std::uint8_t i = 0; i < 4; ++i)
             s.scan.wlTrig[i] = {.qclChan = i, .unit = 1, .start_ww = i + 1.0f, .stop_ww = 9};
     });
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (std::uint32_t channel = 1; channel <= 4; ++channel) {
-        threads.emplace_back([&, channel] {
-            for (int round = 0; round < kRounds; ++round) {
-                std::uint8_t unit = 0;
-                float start = 0, stop = 0, spacing = 0;
-                std::uint16_t points = 0;
-                const auto result =
-                    TarvexSDK_GetWlTrigChanParams(channel, &unit, &start, &stop, &spacing, &points);
-                if (result != TarvexSdkResult_Success || start != static_cast<float>(channel))
-                    ++wrong;
-            }
-        });
-    }
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(wrong.load(), 0);
+    const auto answersForItsChannel = [](std::uint8_t channel, int) {
+        std::uint8_t unit = 0;
+        float start = 0, stop = 0, spacing = 0;
+        std::uint16_t points = 0;
+        return TarvexSDK_GetWlTrigChanParams(channel, &unit, &start, &stop, &spacing, &points) ==
+                   TarvexSdkResult_Success &&
+               start == static_cast<float>(channel);
+    };
+    EXPECT_EQ(FailuresOnFourThreads(kRounds, answersForItsChannel), 0);
 }
 
 // Setting one QCL's drive writes every QCL's: a write that carried another thread's QCL as it
 // stood before that thread's own write would undo it.
 TEST_F(SdkThreads, QclDrivesSetFromSeveralThreadsStayAsEachSetIt) {
     Connect();
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (std::uint8_t qcl = 1; qcl <= 4; ++qcl) {
-        threads.emplace_back([&, qcl] {
-            for (int round = 0; round < kRounds / 4; ++round) {
-                const auto rate = static_cast<float>(1000 * qcl + round);
-                float now = 0;
-                if (TarvexSDK_SetQCLParams(qcl, rate, 100, 100) != TarvexSdkResult_Success ||
-                    TarvexSDK_GetQCLPulseRate(qcl, &now) != TarvexSdkResult_Success || now != rate)
-                    ++wrong;
-            }
-        });
-    }
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(wrong.load(), 0);
+    const auto keepsItsRate = [](std::uint8_t qcl, int round) {
+        const auto rate = static_cast<float>(1000 * qcl + round);
+        float now = 0;
+        return TarvexSDK_SetQCLParams(qcl, rate, 100, 100) == TarvexSdkResult_Success &&
+               TarvexSDK_GetQCLPulseRate(qcl, &now) == TarvexSdkResult_Success && now == rate;
+    };
+    EXPECT_EQ(FailuresOnFourThreads(kRounds / 4, keepsItsRate), 0);
 }
 
 TEST_F(SdkThreads, QueriesRunBesideReconnections) {

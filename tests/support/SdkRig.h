@@ -9,8 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace tarvex::test {
 
@@ -55,6 +58,15 @@ protected:
             ids.push_back(id);
         return ids;
     }
+    // The laser's saved states: the named slots in use, the others free.
+    void StoreFavorites(const std::map<std::size_t, std::string>& names) {
+        laser.Modify([&](sim::SimState& s) {
+            for (std::size_t slot = 0; slot < s.saved.slots.size(); ++slot) {
+                s.saved.slots[slot].inUse = names.contains(slot);
+                s.saved.slots[slot].name = names.contains(slot) ? names.at(slot) : "";
+            }
+        });
+    }
     // The next `count` exchanges of every command go unanswered.
     void SilenceLink(int count = -1) { InjectNext(sim::Fault::Silent, count); }
 
@@ -64,5 +76,20 @@ protected:
 private:
     FtdiApi* previous_ = nullptr;
 };
+
+// What a query of one output hands out, the query expected to succeed: Read<std::uint8_t>(
+// TarvexSDK_IsTuned), Read<float>(TarvexSDK_GetQCLPulseRate, 2).
+template <typename T, typename... Params, typename... In>
+T Read(std::uint32_t (*query)(Params...), In... in) {
+    using Inputs = std::tuple<Params...>;
+    T out{};
+    // Each input as the query declares it: a QCL number written 2 is an int, the query takes a
+    // byte.
+    const auto call = [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return query(static_cast<std::tuple_element_t<I, Inputs>>(in)..., &out);
+    };
+    EXPECT_EQ(call(std::index_sequence_for<In...>{}), TarvexSdkResult_Success);
+    return out;
+}
 
 } // namespace tarvex::test

@@ -23,6 +23,15 @@ class Run:
     def json(self):
         return json.loads(self.out)
 
+    def ok(self):
+        """The run, once it is known to have succeeded."""
+        assert self.status == 0, self
+        return self
+
+    def refused(self, message, status=4):
+        """Whether the run failed with `status` and said why on its standard error."""
+        return self.status == status and message in self.err
+
     def __repr__(self):
         return f"status {self.status}\nstdout:\n{self.out}\nstderr:\n{self.err}"
 
