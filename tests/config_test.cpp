@@ -296,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Error - Model number or serial number mismatched", true}),
     [](const ::testing::TestParamInfo<BadFile>& param) { return std::string(param.param.name); });
 
-TEST(ConfigImport, AnUnreadableSysConfigRefusesItButAFailedSlotWriteDoesNotStopTheOthers) {
+TEST(ConfigImport, AnUnreadableSysConfigRefusesItAndAFailedSlotWriteKeepsTheLasersImage) {
     ConfigRig rig;
     ASSERT_TRUE(rig.Export());
     // Without the laser's identity a stale cache would decide whether the file fits.
@@ -304,6 +304,11 @@ TEST(ConfigImport, AnUnreadableSysConfigRefusesItButAFailedSlotWriteDoesNotStopT
     EXPECT_FALSE(rig.Import());
     EXPECT_EQ(rig.ConfigWrites(), 0u);
 
+    // The laser's images now differ from the file's.
+    rig.laser.Modify([](sim::SimState& s) {
+        for (auto& record : s.config.eeprom)
+            record[300] ^= 0xff;
+    });
     std::vector<std::uint8_t> written;
     rig.laser.SetHandler(kEepromCmd, [&](const sim::SimRequest& request, sim::SimReply& reply) {
         const std::uint8_t slot = request.payload[0];
@@ -319,6 +324,12 @@ TEST(ConfigImport, AnUnreadableSysConfigRefusesItButAFailedSlotWriteDoesNotStopT
     EXPECT_FALSE(rig.Import());
     EXPECT_EQ(written, (std::vector<std::uint8_t>{1, 2, 3, 4}));
     EXPECT_TRUE(trace.Contains("Error - writing sysconfig or eeprom data."));
+    // The refused slot keeps what the laser still holds; the others hold the file's images.
+    const LaserCache cache = rig.Cache();
+    const EepromImage kept = HostImage(rig.LaserConfig().eeprom[0]);
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), cache.eeprom[0].begin() + 1));
+    const auto imported = FileImage(ReadBytes(rig.file), 1);
+    EXPECT_TRUE(std::equal(imported.begin(), imported.end(), cache.eeprom[1].begin() + 1));
 }
 
 TEST(ConfigCommands, EepromWriteSendsBackWhatWasReadAndOutOfRangeSlotsSendNothing) {

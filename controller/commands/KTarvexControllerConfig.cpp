@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tarvex {
 namespace {
@@ -196,6 +197,10 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName,
         records.Add();
     }
 
+    // The writes go out of the cache, so the file's images go in first; a record the laser then
+    // refuses gets back what the laser still holds.
+    const auto lasers =
+        ReadCache([](const LaserCache& c) { return std::pair(c.sysConfig, c.eeprom); });
     // A slot the file does not hold keeps what the laser has: writing zeros there would wipe
     // that module's calibration.
     UpdateCache([&](LaserCache& c) {
@@ -212,6 +217,8 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName,
         return true;
 
     bool result = ReadWriteSysConfig(true);
+    if (!result)
+        UpdateCache([&](LaserCache& c) { c.sysConfig = lasers.first; });
     records.Add();
     const std::size_t installed = InstalledQcls();
     for (std::size_t j = 0; j < installed; ++j) {
@@ -219,6 +226,7 @@ bool KTarvexController::importConfig(const std::filesystem::path& fileName,
             Trace("Slot %u not in the configuration file; its EEPROM is left as it is",
                   static_cast<unsigned>(j + 1));
         } else if (!ReadWriteEEPROMData(true, static_cast<std::uint8_t>(j + 1))) {
+            UpdateCache([&](LaserCache& c) { c.eeprom[j] = lasers.second[j]; });
             result = false;
         }
         records.Add();
