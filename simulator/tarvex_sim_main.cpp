@@ -18,6 +18,7 @@
 //   quit            stop
 // Without input (end of file) it runs until interrupted. Where there are no pseudo-terminals
 // (Windows) it offers UDP only, on 127.0.0.1 and a free port unless --udp says otherwise.
+#include "ControlLine.h"
 #include "FaultInjector.h"
 #include "FaultSpec.h"
 #include "LaserProfile.h"
@@ -56,57 +57,6 @@ bool ParseEndpoint(const std::string& text, std::uint32_t& address, std::uint16_
     if (end == portText.c_str() || *end != '\0' || value < 0 || value > 65535)
         return false;
     port = static_cast<std::uint16_t>(value);
-    return true;
-}
-
-// The laser's hardware controls; false when `verb` is none of them.
-bool HardwareControl(const std::string& verb, const std::string& argument, std::stringstream& rest,
-                     sim::SimLaser& laser) {
-    const auto code = static_cast<std::uint16_t>(std::strtoul(argument.c_str(), nullptr, 0));
-    if (verb == "interlock") {
-        laser.SetInterlock(argument == "closed");
-    } else if (verb == "key") {
-        laser.SetKeySwitch(argument == "on");
-    } else if (verb == "pointer") {
-        laser.SetPointerFitted(argument == "fitted");
-    } else if (verb == "error") {
-        laser.InjectError(code);
-    } else if (verb == "fault-cause") {
-        laser.Modify([&](sim::SimState& s) { s.faultCausePresent = argument == "present"; });
-    } else if (verb == "warning") {
-        laser.InjectWarning(code);
-    } else if (verb == "temp-warning") {
-        std::string state;
-        rest >> state;
-        const int which = argument == "pcb" ? 3 : std::atoi(argument.c_str());
-        laser.SetTemperatureWarning(which, state == "on");
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// Applies one control line; false for "quit".
-bool Control(const std::string& line, sim::SimLaser& laser, sim::FaultInjector& faults) {
-    std::stringstream words(line);
-    std::string verb, argument;
-    words >> verb >> argument;
-    if (verb == "quit") {
-        return false;
-    } else if (verb == "fault") {
-        std::string error;
-        if (auto rule = sim::ParseFaultSpec(argument, error))
-            faults.Add(*rule);
-        else
-            std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
-    } else if (verb == "clear-faults") {
-        faults.Clear();
-    } else if (verb == "status") {
-        laser.SetStatusMask(
-            static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 16)));
-    } else if (!HardwareControl(verb, argument, words, laser) && !verb.empty()) {
-        std::fprintf(stderr, "tarvex-sim: unknown command '%s'\n", verb.c_str());
-    }
     return true;
 }
 
@@ -218,10 +168,14 @@ int main(int argc, char** argv) {
     std::thread input([&] {
         std::string line;
         while (std::getline(std::cin, line)) {
-            if (!Control(line, laser, faults)) {
+            std::string error;
+            const auto result = sim::ApplyControlLine(line, laser, faults, error);
+            if (result == sim::ControlResult::kQuit) {
                 sim::RequestStop();
                 return;
             }
+            if (result == sim::ControlResult::kRefused)
+                std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
         }
     });
     input.detach();

@@ -1,6 +1,7 @@
 // The simulated laser against what a peer or a user may send it: noise on the line, firmware
 // frames far out of place, a flood of commands, and options or files that make no sense. Each
 // must be answered or refused, never grow memory without bound or block the simulator.
+#include "ControlLine.h"
 #include "FaultSpec.h"
 #include "LaserProfile.h"
 #include "SavedStateFile.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -182,6 +184,41 @@ TEST(SimFaultSpec, ValuesOutOfRangeAreRefusedWithTheReason) {
     EXPECT_EQ(rule->delayMs, 60000u);
     ASSERT_TRUE(sim::ParseFaultSpec("corrupt-ack,rate=1", error));
     EXPECT_EQ(sim::ParseFaultSpec("corrupt-ack,rate=0.25", error)->rate, 0.25);
+}
+
+TEST(SimControlLines, AnUnreadableSettingIsRefusedAndChangesNothing) {
+    SimLaserRig rig;
+    auto hardware = [&] {
+        return rig.laser.Inspect([](const sim::SimState& s) {
+            return std::tuple(s.interlockClosed, s.keySwitchOn, s.pointerFitted,
+                              s.faultCausePresent, s.errorWord, s.faultRings.warningsNumItems,
+                              s.statusOverride, s.caseTemp1Warning, s.pcbTempWarning);
+        });
+    };
+    const auto before = hardware();
+    for (const char* line :
+         {"interlock shut", "key", "pointer 1", "fault-cause yes", "error 0x10000", "error ten",
+          "warning -1", "status 12zz", "temp-warning 3 on", "temp-warning 0 on",
+          "temp-warning pcb maybe", "fault no-such-fault", "arm now"}) {
+        std::string error;
+        EXPECT_EQ(sim::ApplyControlLine(line, rig.laser, rig.faults, error),
+                  sim::ControlResult::kRefused)
+            << line;
+        EXPECT_FALSE(error.empty()) << line;
+    }
+    EXPECT_EQ(hardware(), before);
+
+    std::string error;
+    for (const char* line : {"interlock open", "error 0x1f", "warning 7", "temp-warning pcb on",
+                             "temp-warning 1 on", "status 1234", ""})
+        EXPECT_EQ(sim::ApplyControlLine(line, rig.laser, rig.faults, error),
+                  sim::ControlResult::kApplied)
+            << line;
+    EXPECT_EQ(hardware(),
+              std::tuple(false, true, false, false, std::uint16_t{0x1f}, std::uint16_t{1},
+                         std::optional<std::uint32_t>(0x1234), true, true));
+    EXPECT_EQ(sim::ApplyControlLine("quit", rig.laser, rig.faults, error),
+              sim::ControlResult::kQuit);
 }
 
 TEST(SimFaultSpec, TheSeedIsAWholeUnsignedNumber) {
