@@ -437,6 +437,10 @@ private Q_SLOTS:
         Q_EMIT help->linkActivated("guide");
         QCOMPARE(rig.dialogs.documents, std::vector<QString>{QDir::toNativeSeparators(guide)});
         QVERIFY(rig.dialogs.messages.empty());
+        // A desktop with no viewer for it is told to the user too.
+        rig.dialogs.documentsOpen = false;
+        Q_EMIT help->linkActivated("guide");
+        QCOMPARE(rig.dialogs.Texts(Kind::Information).size(), std::size_t{1});
         QFile::remove(guide);
     }
 };
