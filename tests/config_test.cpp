@@ -328,7 +328,8 @@ TEST(ConfigImport, AnUnreadableSysConfigRefusesItAndAFailedSlotWriteKeepsTheLase
     const LaserCache cache = rig.Cache();
     const EepromImage kept = HostImage(rig.LaserConfig().eeprom[0]);
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), cache.eeprom[0].begin() + 1));
-    const auto imported = FileImage(ReadBytes(rig.file), 1);
+    const auto file = ReadBytes(rig.file);
+    const auto imported = FileImage(file, 1);
     EXPECT_TRUE(std::equal(imported.begin(), imported.end(), cache.eeprom[1].begin() + 1));
 }
 
