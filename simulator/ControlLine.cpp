@@ -1,26 +1,13 @@
 #include "ControlLine.h"
 
 #include "FaultSpec.h"
+#include "WholeNumber.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 
 namespace tarvex::sim {
 namespace {
-
-// A whole number in `base` (0: as C writes it) no larger than `max`.
-std::optional<std::uint32_t> ParseNumber(const std::string& text, int base, std::uint32_t max) {
-    if (text.empty() || text[0] == '-')
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long value = std::strtoul(text.c_str(), &end, base);
-    if (*end != '\0' || errno != 0 || value > max)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
 
 // Which of two words `text` is; nothing when it is neither.
 std::optional<bool> ParseChoice(const std::string& text, const char* yes, const char* no) {
@@ -59,22 +46,22 @@ std::optional<bool> HardwareControl(const std::string& verb, const std::string& 
         return on.has_value();
     }
     if (verb == "error" || verb == "warning") {
-        const auto code = ParseNumber(argument, 0, 0xFFFF);
+        const auto code =
+            WholeNumber<std::uint16_t>(argument, 0, 0xFFFF, NumberBase::kDecimalOrHex);
         if (code && verb == "error")
-            laser.InjectError(static_cast<std::uint16_t>(*code));
+            laser.InjectError(*code);
         else if (code)
-            laser.InjectWarning(static_cast<std::uint16_t>(*code));
+            laser.InjectWarning(*code);
         return code.has_value();
     }
     if (verb == "temp-warning") {
         std::string state;
         rest >> state;
-        const auto which =
-            argument == "pcb" ? std::optional<std::uint32_t>(3) : ParseNumber(argument, 10, 2);
+        const auto which = argument == "pcb" ? std::optional(3) : WholeNumber(argument, 1, 2);
         const auto on = ParseChoice(state, "on", "off");
-        if (!which || *which == 0 || !on)
+        if (!which || !on)
             return false;
-        laser.SetTemperatureWarning(static_cast<int>(*which), *on);
+        laser.SetTemperatureWarning(*which, *on);
         return true;
     }
     return std::nullopt;
@@ -98,7 +85,7 @@ ControlResult ApplyControlLine(const std::string& line, SimLaser& laser, FaultIn
     } else if (verb == "clear-faults") {
         faults.Clear();
     } else if (verb == "status") {
-        const auto mask = ParseNumber(argument, 16, 0xFFFFFFFF);
+        const auto mask = WholeNumber<std::uint32_t>(argument, 0, 0xFFFFFFFF, NumberBase::kHex);
         if (mask)
             laser.SetStatusMask(*mask);
         understood = mask.has_value();

@@ -1,5 +1,7 @@
 #include "FaultSpec.h"
 
+#include "WholeNumber.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -7,17 +9,6 @@
 
 namespace tarvex::sim {
 namespace {
-
-// A whole decimal number within [low, high], nothing before or after it.
-template <typename T> std::optional<T> Whole(const std::string& text, T low, T high) {
-    long long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc{} || stop != end || value < static_cast<long long>(low) ||
-        value > static_cast<long long>(high))
-        return std::nullopt;
-    return static_cast<T>(value);
-}
 
 std::optional<double> Probability(const std::string& text) {
     double value = 0;
@@ -49,12 +40,12 @@ bool TakeItem(const std::string& item, FaultRule& rule, std::string& why) {
     const std::string key = item.substr(0, eq);
     const std::string value = item.substr(eq + 1);
     if (key == "cmd") {
-        rule.cmdID = Whole<std::uint16_t>(value, 0, 0xFFFF);
+        rule.cmdID = WholeNumber<std::uint16_t>(value, 0, 0xFFFF);
         return rule.cmdID || Refuse(why, "cmd must be a command id from 0 to 65535");
     }
     if (key == "count") {
         using Int = std::numeric_limits<int>;
-        const auto count = Whole<int>(value, Int::min(), Int::max());
+        const auto count = WholeNumber<int>(value, Int::min(), Int::max());
         rule.count = count.value_or(0);
         return count || Refuse(why, "count must be a whole number (negative: every exchange)");
     }
@@ -64,7 +55,7 @@ bool TakeItem(const std::string& item, FaultRule& rule, std::string& why) {
         return rate || Refuse(why, "rate must be a probability from 0 to 1");
     }
     if (key == "delay") {
-        const auto delay = Whole<std::uint32_t>(value, 0, kLongestFaultDelayMs);
+        const auto delay = WholeNumber<std::uint32_t>(value, 0, kLongestFaultDelayMs);
         rule.delayMs = delay.value_or(0);
         return delay || Refuse(why, "delay must be whole milliseconds from 0 to " +
                                         std::to_string(kLongestFaultDelayMs));
@@ -96,7 +87,7 @@ std::optional<FaultRule> ParseFaultSpec(const std::string& spec, std::string& er
 }
 
 std::optional<std::uint32_t> ParseSeed(const std::string& text, std::string& error) {
-    auto seed = Whole<std::uint32_t>(text, 0, std::numeric_limits<std::uint32_t>::max());
+    auto seed = WholeNumber<std::uint32_t>(text, 0, std::numeric_limits<std::uint32_t>::max());
     if (!seed)
         error = "bad seed '" + text + "': a whole number from 0 to 4294967295 is needed";
     return seed;

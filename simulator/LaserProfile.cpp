@@ -1,6 +1,7 @@
 #include "LaserProfile.h"
 
 #include "SmallTextFile.h"
+#include "WholeNumber.h"
 #include "records/LaserRecords.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -118,15 +120,12 @@ void ExpectWords(const Words& words, std::size_t n) {
 }
 
 template <typename T> T Integer(const std::string& word, T low, T high) {
-    long long value = 0;
-    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
-    const char* begin = word.data() + (hex ? 2 : 0);
-    const char* end = word.data() + word.size();
-    const auto [stop, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-    Expect(error == std::errc{} && stop == end, "'" + word + "' is not a whole number");
-    Expect(value >= static_cast<long long>(low) && value <= static_cast<long long>(high),
+    using Any = std::numeric_limits<long long>;
+    const auto value = WholeNumber(word, Any::min(), Any::max(), NumberBase::kDecimalOrHex);
+    Expect(value.has_value(), "'" + word + "' is not a whole number");
+    Expect(*value >= static_cast<long long>(low) && *value <= static_cast<long long>(high),
            "'" + word + "' is out of range");
-    return static_cast<T>(value);
+    return static_cast<T>(*value);
 }
 
 float Number(const std::string& word) {
